@@ -1,0 +1,60 @@
+#pragma once
+// The general media-player control as the windows host it: a widget that shows the video of its clip
+// and answers the members the windows use (file name, position, duration, rate, display size, play
+// state, volume, error flag, play/pause/stop/open, info strings, its own menu). Built on one mpv engine;
+// every getter reads the engine's property cache and never waits on mpv.
+#include <QWidget>
+#include <QString>
+
+class MpvEngine;
+class VideoView;
+
+class MediaPlayer : public QWidget {
+    Q_OBJECT
+public:
+    explicit MediaPlayer(QWidget* parent = nullptr);
+    ~MediaPlayer() override;
+
+    // Setting a path opens it and starts playing; the empty text stops and closes the clip.
+    // Reads back the path last set (the empty text when nothing is loaded).
+    QString FileName() const;
+    void setFileName(const QString& path);
+
+    double CurrentPosition() const;          // seconds
+    void setCurrentPosition(double seconds); // seeks
+    double Duration() const;                 // seconds, 0 when unknown
+    double Rate() const;
+    void setRate(double rate);
+    int DisplaySize() const;                 // 3 full screen, 4 fit to the control
+    void setDisplaySize(int size);
+    int PlayState() const;                   // 0 stopped, 1 paused, 2 playing
+
+    // The control's own volume scale: 0 and -1 are the loudest, each -100 is one decibel quieter,
+    // -10000 is silent.
+    int Volume() const;
+    void setVolume(int volume);
+
+    bool ErrorFlag() const;                  // true when the current clip could not be played
+    long Bandwidth() const;                  // bits a second while streaming, 0 otherwise
+    int BufferingProgress() const;           // 0..100
+
+    // Truth-valued members the windows set without relying on an effect of their own (23, 1025, 1056).
+    void setFlagMember(int member, bool value);
+    bool flagMember(int member) const;
+
+    void Play();
+    void Pause();
+    void Stop();
+    void Open(const QString& address);
+    QString GetMediaInfoString(int kind) const;  // 9: the clip's author/artist
+    void ShowDialog(int kind);                   // 3: the control's own menu
+
+    MpvEngine& engine() const;
+
+signals:
+    // Raised once when the clip plays to its end; never on an error or a stop.
+    void EndOfStream(long result);
+    void MouseMove(int button, int shift, int x, int y);
+    // Raised when the state the getters report has changed (optional to use; the windows poll).
+    void stateChanged();
+};

@@ -1,0 +1,32 @@
+#pragma once
+// The per-user settings store: named text values under application "zozid", section "myplay".
+// Backed by $XDG_CONFIG_HOME/zozid.ini (default ~/.config/zozid.ini); every write lands on disk at once,
+// through a temporary file and a rename.
+#include <QString>
+
+namespace SettingsStore {
+
+// The file the store reads and writes.
+QString filePath();
+
+// The stored text of `key`, or `defaultValue` when the key is missing.
+QString GetSetting(const QString& key, const QString& defaultValue = QString());
+void SaveSetting(const QString& key, const QString& value);
+
+// A flag is stored as the text True or False. A missing key, or one holding text that is neither a
+// truth value nor a number, reads as false; a number reads as true when it is not zero.
+bool GetFlag(const QString& key);
+void SaveFlag(const QString& key, bool value);
+
+// A whole number stored as decimal text; a missing key or garbage yields `defaultValue`.
+long long GetNumber(const QString& key, long long defaultValue = 0);
+
+// The text of a truth value as the store writes it.
+inline QString flagText(bool value) { return value ? QStringLiteral("True") : QStringLiteral("False"); }
+// The truth value of a stored text, by the rule of GetFlag.
+bool textToFlag(const QString& text);
+
+// Forget the open file so that the next call resolves the path from the environment again (tests).
+void reset();
+
+}  // namespace SettingsStore

@@ -1,0 +1,82 @@
+#include "tests/support/testenv.h"
+
+#include "platform/programfolder.h"
+#include "platform/settings.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QtEndian>
+
+TestEnv::TestEnv()
+{
+    QDir(root()).mkpath(QStringLiteral("home"));
+    QDir(root()).mkpath(QStringLiteral("config"));
+    QDir(root()).mkpath(QStringLiteral("data"));
+    qputenv("PELLUM_HOME", home().toUtf8());
+    qputenv("XDG_CONFIG_HOME", config().toUtf8());
+    qputenv("XDG_DATA_HOME", (root() + QStringLiteral("/data")).toUtf8());
+    SettingsStore::reset();
+    ProgramFolder::reset();
+}
+
+TestEnv::~TestEnv()
+{
+    SettingsStore::reset();
+    ProgramFolder::reset();
+}
+
+QString TestEnv::home() const { return root() + QStringLiteral("/home"); }
+QString TestEnv::config() const { return root() + QStringLiteral("/config"); }
+QString TestEnv::settingsFile() const { return config() + QStringLiteral("/zozid.ini"); }
+
+QString TestEnv::writeFile(const QString& name, const QByteArray& bytes) const
+{
+    const QString full = QFileInfo(name).isAbsolute() ? name : path(name);
+    QDir().mkpath(QFileInfo(full).absolutePath());
+    QFile f(full);
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        qFatal("cannot write %s", qPrintable(full));
+    f.write(bytes);
+    return full;
+}
+
+QByteArray TestEnv::readFile(const QString& fullPath) const
+{
+    QFile f(fullPath);
+    if (!f.open(QIODevice::ReadOnly))
+        return QByteArray();
+    return f.readAll();
+}
+
+QByteArray wavBytes(double seconds, int rate)
+{
+    const quint32 dataSize = quint32(seconds * rate) * 2;
+    QByteArray b;
+    auto u32 = [&b](quint32 v) { char c[4]; qToLittleEndian(v, c); b.append(c, 4); };
+    auto u16 = [&b](quint16 v) { char c[2]; qToLittleEndian(v, c); b.append(c, 2); };
+    b.append("RIFF");
+    u32(36 + dataSize);
+    b.append("WAVEfmt ");
+    u32(16);
+    u16(1);              // PCM
+    u16(1);              // mono
+    u32(quint32(rate));
+    u32(quint32(rate) * 2);
+    u16(2);
+    u16(16);
+    b.append("data");
+    u32(dataSize);
+    b.append(QByteArray(int(dataSize), '\0'));
+    return b;
+}
+
+QString writeWav(const QString& path, double seconds, int rate)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        qFatal("cannot write %s", qPrintable(path));
+    f.write(wavBytes(seconds, rate));
+    return path;
+}

@@ -1,0 +1,32 @@
+#pragma once
+// Per-test surroundings: a temporary program folder, config folder and data folder, so that every test
+// works on real files that nobody else sees.
+#include <QString>
+#include <QTemporaryDir>
+#include <QByteArray>
+
+class TestEnv {
+public:
+    TestEnv();
+    ~TestEnv();
+    TestEnv(const TestEnv&) = delete;
+    TestEnv& operator=(const TestEnv&) = delete;
+
+    QString root() const { return dir_.path(); }
+    QString home() const;          // PELLUM_HOME: the program folder
+    QString config() const;        // XDG_CONFIG_HOME
+    QString settingsFile() const;  // the real zozid.ini of this test
+    QString path(const QString& name) const { return root() + QLatin1Char('/') + name; }
+
+    // Write `bytes` to `name` below root() (folders created); returns the full path.
+    QString writeFile(const QString& name, const QByteArray& bytes) const;
+    QByteArray readFile(const QString& fullPath) const;
+
+private:
+    QTemporaryDir dir_;
+};
+
+// A RIFF/WAVE file of silence: mono, 16-bit, `rate` samples a second, `seconds` long.
+QByteArray wavBytes(double seconds, int rate = 8000);
+// Writes such a file and returns its path.
+QString writeWav(const QString& path, double seconds, int rate = 8000);
