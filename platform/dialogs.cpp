@@ -1,0 +1,138 @@
+#include "platform/dialogs.h"
+
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QInputDialog>
+#include <QMessageBox>
+#include <QRegularExpression>
+
+namespace Dialogs {
+namespace {
+
+QList<QVariant>& queue()
+{
+    static QList<QVariant> q;
+    return q;
+}
+
+QList<Shown>& log()
+{
+    static QList<Shown> l;
+    return l;
+}
+
+// Takes the scripted answer of the dialog just asked for, if there is one.
+bool scripted(const Shown& what, QVariant* value)
+{
+    log().append(what);
+    if (!queue().isEmpty()) {
+        *value = queue().takeFirst();
+        return true;
+    }
+    const QString platform = QGuiApplication::platformName();
+    if (platform == QLatin1String("offscreen") || platform == QLatin1String("minimal")) {
+        qWarning("Dialogs: no answer scripted for %s \"%s\"; taken as cancelled", qPrintable(what.kind),
+                 qPrintable(what.text.left(60)));
+        *value = QVariant();
+        return true;
+    }
+    return false;
+}
+
+QString fileDialog(bool save, const QString& filter, int flags, QWidget* parent, const QString& folder)
+{
+    QVariant v;
+    if (scripted({save ? QStringLiteral("save") : QStringLiteral("open"), filter, QString(), flags}, &v))
+        return v.toString();
+    const QString qf = qtFilter(filter);
+    if (save) {
+        QFileDialog::Options opts;
+        if (!(flags & OverwritePrompt))
+            opts |= QFileDialog::DontConfirmOverwrite;
+        return QFileDialog::getSaveFileName(parent, QString(), folder, qf, nullptr, opts);
+    }
+    if (flags & AllowMultiSelect) {
+        const QStringList files = QFileDialog::getOpenFileNames(parent, QString(), folder, qf);
+        if (files.size() <= 1)
+            return files.value(0);
+        QStringList parts{QFileInfo(files.first()).absolutePath()};
+        for (const QString& f : files)
+            parts << QFileInfo(f).fileName();
+        return parts.join(QChar(0));
+    }
+    return QFileDialog::getOpenFileName(parent, QString(), folder, qf);
+}
+
+}  // namespace
+
+QString qtFilter(const QString& filter)
+{
+    const QStringList parts = filter.split(QLatin1Char('|'));
+    QStringList out;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        QString patterns = parts[i + 1];
+        patterns.replace(QLatin1Char(';'), QLatin1Char(' '));
+        patterns.replace(QStringLiteral("*.*"), QStringLiteral("*"));
+        // Qt shows its own pattern list after the description; drop one the description already carries.
+        QString desc = parts[i];
+        desc.remove(QRegularExpression(QStringLiteral("\\s*\\([^)]*\\)\\s*$")));
+        out << QStringLiteral("%1 (%2)").arg(desc, patterns);
+    }
+    return out.join(QStringLiteral(";;"));
+}
+
+int MsgBox(const QString& prompt, int buttons, const QString& title, QWidget* parent)
+{
+    QVariant v;
+    if (scripted({QStringLiteral("msgbox"), prompt, title, buttons}, &v)) {
+        if (v.isValid())
+            return v.toInt();
+        return buttons == YesNo ? No : (buttons == OKOnly ? OK : Cancel);
+    }
+    QMessageBox::StandardButtons set = QMessageBox::Ok;
+    if (buttons == OKCancel)
+        set = QMessageBox::Ok | QMessageBox::Cancel;
+    else if (buttons == YesNoCancel)
+        set = QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
+    else if (buttons == YesNo)
+        set = QMessageBox::Yes | QMessageBox::No;
+    const QString caption = title.isEmpty() ? QStringLiteral("PellumPlayer") : title;
+    switch (QMessageBox::information(parent, caption, prompt, set)) {
+    case QMessageBox::Ok: return OK;
+    case QMessageBox::Yes: return Yes;
+    case QMessageBox::No: return No;
+    default: return Cancel;
+    }
+}
+
+QString InputBox(const QString& prompt, const QString& title, const QString& defaultText, QWidget* parent)
+{
+    QVariant v;
+    if (scripted({QStringLiteral("input"), prompt, title, 0}, &v))
+        return v.toString();
+    bool ok = false;
+    const QString caption = title.isEmpty() ? QStringLiteral("PellumPlayer") : title;
+    const QString text = QInputDialog::getText(parent, caption, prompt, QLineEdit::Normal, defaultText, &ok);
+    return ok ? text : QString();
+}
+
+QString ShowOpen(const QString& filter, int flags, QWidget* parent, const QString& folder)
+{
+    return fileDialog(false, filter, flags, parent, folder);
+}
+
+QString ShowSave(const QString& filter, int flags, QWidget* parent, const QString& folder)
+{
+    return fileDialog(true, filter, flags, parent, folder);
+}
+
+void answer(const QVariant& value) { queue().append(value); }
+const QList<Shown>& shown() { return log(); }
+void clearScript()
+{
+    queue().clear();
+    log().clear();
+}
+
+}  // namespace Dialogs
