@@ -3,10 +3,12 @@
 // and answers the members the windows use (file name, position, duration, rate, display size, play
 // state, volume, error flag, play/pause/stop/open, info strings, its own menu). Built on one mpv engine;
 // every getter reads the engine's property cache and never waits on mpv.
+#include <QHash>
 #include <QWidget>
 #include <QString>
 
 class MpvEngine;
+class QMenu;
 class VideoView;
 
 class MediaPlayer : public QWidget {
@@ -50,6 +52,8 @@ public:
     void ShowDialog(int kind);                   // 3: the control's own menu
 
     MpvEngine& engine() const;
+    // The control's own menu that ShowDialog(3) pops up.
+    QMenu* dialogMenu();
 
 signals:
     // Raised once when the clip plays to its end; never on an error or a stop.
@@ -57,4 +61,18 @@ signals:
     void MouseMove(int button, int shift, int x, int y);
     // Raised when the state the getters report has changed (optional to use; the windows poll).
     void stateChanged();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    MpvEngine* engine_;
+    VideoView* view_;
+    QMenu* menu_ = nullptr;
+    QString fileName_;
+    double rate_ = 1.0;
+    int displaySize_ = 4;
+    int volume_ = -1;
+    bool error_ = false;
+    QHash<int, bool> flags_;
 };

@@ -1,0 +1,210 @@
+#include "platform/media/mediaplayer.h"
+
+#include "platform/media/mpvengine.h"
+#include "platform/media/videoview.h"
+
+#include <QActionGroup>
+#include <QCursor>
+#include <QEvent>
+#include <QGuiApplication>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QResizeEvent>
+#include <QVBoxLayout>
+#include <cmath>
+
+namespace {
+
+// The control's volume (hundredths of a decibel, 0 loudest) as mpv's volume (percent on a cubic curve).
+double mpvVolume(int volume)
+{
+    if (volume >= -1)
+        return 100.0;
+    if (volume <= -10000)
+        return 0.0;
+    return 100.0 * std::pow(10.0, (volume / 100.0) / 60.0);
+}
+
+}  // namespace
+
+MediaPlayer::MediaPlayer(QWidget* parent)
+    : QWidget(parent), engine_(new MpvEngine(this)), view_(new VideoView(this))
+{
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(view_);
+    view_->installEventFilter(this);
+    setMouseTracking(true);
+    connect(engine_, &MpvEngine::fileEnded, this, [this](const QString& reason) {
+        if (reason == QLatin1String("error"))
+            error_ = true;
+        emit stateChanged();
+        if (reason == QLatin1String("eof"))
+            emit EndOfStream(0);
+    });
+    connect(engine_, &MpvEngine::propertiesChanged, this, &MediaPlayer::stateChanged);
+}
+
+MediaPlayer::~MediaPlayer() = default;
+
+MpvEngine& MediaPlayer::engine() const { return *engine_; }
+
+QString MediaPlayer::FileName() const { return fileName_; }
+
+void MediaPlayer::setFileName(const QString& path)
+{
+    fileName_ = path;
+    error_ = false;
+    if (path.isEmpty()) {
+        engine_->stop();
+        return;
+    }
+    view_->attach(*engine_);
+    engine_->load(path);
+}
+
+double MediaPlayer::CurrentPosition() const { return engine_->idle() ? 0.0 : engine_->timePos(); }
+
+void MediaPlayer::setCurrentPosition(double seconds)
+{
+    if (engine_->idle())
+        return;
+    engine_->command({QStringLiteral("seek"), QString::number(seconds, 'f', 3), QStringLiteral("absolute")});
+}
+
+double MediaPlayer::Duration() const { return engine_->duration(); }
+
+double MediaPlayer::Rate() const { return rate_; }
+
+void MediaPlayer::setRate(double rate)
+{
+    if (!(rate > 0.0))
+        return;
+    rate_ = rate;
+    engine_->setDouble("speed", rate);
+}
+
+int MediaPlayer::DisplaySize() const { return displaySize_; }
+
+void MediaPlayer::setDisplaySize(int size)
+{
+    if (size == displaySize_)
+        return;
+    displaySize_ = size;
+    if (MpvEngine::nullOutput())
+        return;
+    if (size == 3 && !fileName_.isEmpty()) {
+        // Full screen: the view leaves the control for a screen of its own; a double click brings it back.
+        view_->setParent(nullptr);
+        view_->setWindowFlag(Qt::FramelessWindowHint);
+        view_->showFullScreen();
+    } else if (view_->parentWidget() != this) {
+        view_->setParent(this);
+        layout()->addWidget(view_);
+        view_->show();
+    }
+}
+
+int MediaPlayer::PlayState() const
+{
+    if (fileName_.isEmpty() || engine_->idle() || error_)
+        return 0;
+    return engine_->paused() ? 1 : 2;
+}
+
+int MediaPlayer::Volume() const { return volume_; }
+
+void MediaPlayer::setVolume(int volume)
+{
+    volume_ = qBound(-10000, volume, 0);
+    engine_->setDouble("volume", mpvVolume(volume_));
+}
+
+bool MediaPlayer::ErrorFlag() const { return error_; }
+
+long MediaPlayer::Bandwidth() const { return long(engine_->cacheSpeed() * 8.0); }
+
+int MediaPlayer::BufferingProgress() const { return engine_->bufferingState(); }
+
+void MediaPlayer::setFlagMember(int member, bool value) { flags_[member] = value; }
+
+bool MediaPlayer::flagMember(int member) const { return flags_.value(member, false); }
+
+void MediaPlayer::Play()
+{
+    if (fileName_.isEmpty())
+        return;
+    if (engine_->idle()) {
+        error_ = false;
+        view_->attach(*engine_);
+        engine_->load(fileName_);
+        engine_->setDouble("speed", rate_);
+    } else {
+        engine_->setFlag("pause", false);
+    }
+}
+
+void MediaPlayer::Pause()
+{
+    if (!engine_->idle())
+        engine_->setFlag("pause", true);
+}
+
+void MediaPlayer::Stop()
+{
+    // The clip stays named; Play starts it again from the beginning.
+    engine_->stop();
+}
+
+void MediaPlayer::Open(const QString& address) { setFileName(address); }
+
+QString MediaPlayer::GetMediaInfoString(int kind) const
+{
+    if (kind != 9)
+        return QString();
+    const QString artist = engine_->metadata(QStringLiteral("artist"));
+    return artist.isEmpty() ? engine_->metadata(QStringLiteral("author")) : artist;
+}
+
+QMenu* MediaPlayer::dialogMenu()
+{
+    if (!menu_) {
+        menu_ = new QMenu(this);
+        menu_->addAction(QStringLiteral("Play"), this, &MediaPlayer::Play);
+        menu_->addAction(QStringLiteral("Pause"), this, &MediaPlayer::Pause);
+        menu_->addAction(QStringLiteral("Stop"), this, &MediaPlayer::Stop);
+        menu_->addSeparator();
+        auto* group = new QActionGroup(menu_);
+        for (double r : {0.125, 0.25, 0.5, 1.0, 1.5, 2.0}) {
+            QAction* a = menu_->addAction(QString::number(r) + QStringLiteral("x"));
+            a->setCheckable(true);
+            a->setData(r);
+            group->addAction(a);
+            connect(a, &QAction::triggered, this, [this, r] { setRate(r); });
+        }
+    }
+    for (QAction* a : menu_->actions())
+        if (a->isCheckable())
+            a->setChecked(qFuzzyCompare(a->data().toDouble(), rate_));
+    return menu_;
+}
+
+void MediaPlayer::ShowDialog(int kind)
+{
+    if (kind == 3)
+        dialogMenu()->popup(QCursor::pos());
+}
+
+bool MediaPlayer::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == view_) {
+        if (event->type() == QEvent::MouseMove) {
+            auto* m = static_cast<QMouseEvent*>(event);
+            emit MouseMove(int(m->buttons()), int(m->modifiers() >> 25), int(m->position().x() * 15),
+                           int(m->position().y() * 15));
+        } else if (event->type() == QEvent::MouseButtonDblClick && view_->parentWidget() != this) {
+            setDisplaySize(4);
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}

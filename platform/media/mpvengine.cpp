@@ -1,0 +1,269 @@
+#include "platform/media/mpvengine.h"
+
+#include <QGuiApplication>
+#include <QMetaObject>
+#include <clocale>
+#include <mpv/client.h>
+
+namespace {
+
+constexpr quint64 kLoadTag = quint64(1) << 40;
+
+enum Observed : uint64_t { TimePos = 1, Duration, Pause, IdleActive, Speed, Buffering, CacheSpeed, Metadata, VolumeProp };
+
+QVariant nodeToVariant(const mpv_node* n)
+{
+    switch (n->format) {
+    case MPV_FORMAT_STRING: return QString::fromUtf8(n->u.string);
+    case MPV_FORMAT_FLAG: return bool(n->u.flag);
+    case MPV_FORMAT_INT64: return qlonglong(n->u.int64);
+    case MPV_FORMAT_DOUBLE: return n->u.double_;
+    case MPV_FORMAT_NODE_MAP: {
+        QVariantMap m;
+        for (int i = 0; i < n->u.list->num; ++i)
+            m.insert(QString::fromUtf8(n->u.list->keys[i]), nodeToVariant(&n->u.list->values[i]));
+        return m;
+    }
+    default: return QVariant();
+    }
+}
+
+}  // namespace
+
+bool MpvEngine::nullOutput()
+{
+    if (qEnvironmentVariable("PELLUM_NULL_OUTPUT") == QLatin1String("1"))
+        return true;
+    const QString p = QGuiApplication::platformName();
+    return p == QLatin1String("offscreen") || p == QLatin1String("minimal") || p.isEmpty();
+}
+
+MpvEngine::MpvEngine(QObject* parent) : QObject(parent)
+{
+    std::setlocale(LC_NUMERIC, "C");
+    handle_ = mpv_create();
+    if (!handle_) {
+        qWarning("PellumPlayer: the mpv engine could not be created");
+        return;
+    }
+    const bool null = nullOutput();
+    const char* opts[][2] = {
+        {"idle", "yes"},          {"gapless-audio", "no"},       {"audio-fallback-to-null", "yes"},
+        {"keep-open", "no"},      {"input-default-bindings", "no"}, {"input-vo-keyboard", "no"},
+        {"osc", "no"},            {"terminal", "no"},            {"force-window", "no"},
+        {"vo", "null"}, {"ytdl", "no"},          {"load-scripts", "no"},
+        {"config", "no"},         {"audio-display", "no"},
+    };
+    for (const auto& o : opts)
+        mpv_set_option_string(handle_, o[0], o[1]);
+    if (null)
+        mpv_set_option_string(handle_, "ao", "null");
+    if (mpv_initialize(handle_) < 0) {
+        qWarning("PellumPlayer: the mpv engine could not be started");
+        mpv_terminate_destroy(handle_);
+        handle_ = nullptr;
+        return;
+    }
+    mpv_observe_property(handle_, TimePos, "time-pos", MPV_FORMAT_DOUBLE);
+    mpv_observe_property(handle_, Duration, "duration", MPV_FORMAT_DOUBLE);
+    mpv_observe_property(handle_, Pause, "pause", MPV_FORMAT_FLAG);
+    mpv_observe_property(handle_, IdleActive, "idle-active", MPV_FORMAT_FLAG);
+    mpv_observe_property(handle_, Speed, "speed", MPV_FORMAT_DOUBLE);
+    mpv_observe_property(handle_, Buffering, "cache-buffering-state", MPV_FORMAT_INT64);
+    mpv_observe_property(handle_, CacheSpeed, "cache-speed", MPV_FORMAT_DOUBLE);
+    mpv_observe_property(handle_, Metadata, "metadata", MPV_FORMAT_NODE);
+    mpv_observe_property(handle_, VolumeProp, "volume", MPV_FORMAT_DOUBLE);
+    mpv_set_wakeup_callback(
+        handle_,
+        [](void* self) {
+            QMetaObject::invokeMethod(static_cast<MpvEngine*>(self), &MpvEngine::drain, Qt::QueuedConnection);
+        },
+        this);
+}
+
+MpvEngine::~MpvEngine()
+{
+    if (handle_) {
+        mpv_set_wakeup_callback(handle_, nullptr, nullptr);
+        mpv_terminate_destroy(handle_);
+    }
+}
+
+void MpvEngine::setWindowId(quintptr wid, const QString& vo)
+{
+    if (!handle_ || nullOutput())
+        return;
+    const qlonglong id = qlonglong(wid);
+    mpv_set_property_async(handle_, 0, "wid", MPV_FORMAT_INT64, const_cast<qlonglong*>(&id));
+    setProperty("vo", vo);
+}
+
+void MpvEngine::command(const QStringList& args)
+{
+    if (!handle_)
+        return;
+    QList<QByteArray> utf8;
+    for (const QString& a : args)
+        utf8.append(a.toUtf8());
+    QVector<const char*> argv;
+    for (const QByteArray& a : utf8)
+        argv.append(a.constData());
+    argv.append(nullptr);
+    mpv_command_async(handle_, 0, argv.data());
+}
+
+void MpvEngine::setProperty(const char* name, const QString& value)
+{
+    if (!handle_)
+        return;
+    QByteArray v = value.toUtf8();
+    char* p = v.data();
+    mpv_set_property_async(handle_, 0, name, MPV_FORMAT_STRING, &p);
+}
+
+void MpvEngine::setDouble(const char* name, double value)
+{
+    if (handle_)
+        mpv_set_property_async(handle_, 0, name, MPV_FORMAT_DOUBLE, &value);
+}
+
+void MpvEngine::setFlag(const char* name, bool value)
+{
+    int f = value ? 1 : 0;
+    if (handle_)
+        mpv_set_property_async(handle_, 0, name, MPV_FORMAT_FLAG, &f);
+}
+
+void MpvEngine::load(const QString& url)
+{
+    timePos_ = 0;
+    duration_ = 0;
+    metadata_.clear();
+    setFlag("pause", false);
+    paused_ = false;
+    idle_ = false;
+    currentEntry_ = -1;
+    if (!handle_)
+        return;
+    // The reply names the new entry; until it comes, events of any entry belong to clips replaced.
+    loadTag_ = kLoadTag | quint64(++loadSeq_);
+    const QByteArray u = url.toUtf8();
+    const char* args[] = {"loadfile", u.constData(), "replace", nullptr};
+    mpv_command_async(handle_, loadTag_, args);
+}
+
+void MpvEngine::stop()
+{
+    currentEntry_ = -1;
+    loadTag_ = 0;
+    idle_ = true;
+    timePos_ = 0;
+    command({QStringLiteral("stop")});
+}
+
+QString MpvEngine::metadata(const QString& key) const
+{
+    for (auto it = metadata_.constBegin(); it != metadata_.constEnd(); ++it)
+        if (it.key().compare(key, Qt::CaseInsensitive) == 0)
+            return it.value().toString();
+    return QString();
+}
+
+void MpvEngine::drain()
+{
+    while (handle_) {
+        mpv_event* e = mpv_wait_event(handle_, 0);
+        if (e->event_id == MPV_EVENT_NONE)
+            break;
+        handle(e);
+    }
+}
+
+void MpvEngine::handle(mpv_event* e)
+{
+    if (qEnvironmentVariableIsSet("PELLUM_MPV_TRACE")) {
+        long long id = -2;
+        if (e->event_id == MPV_EVENT_START_FILE) id = static_cast<mpv_event_start_file*>(e->data)->playlist_entry_id;
+        if (e->event_id == MPV_EVENT_END_FILE) id = static_cast<mpv_event_end_file*>(e->data)->playlist_entry_id;
+        if (e->event_id != MPV_EVENT_PROPERTY_CHANGE) qDebug("mpv event %s entry %lld tag %llu current %lld", mpv_event_name(e->event_id), id, (unsigned long long)loadTag_, currentEntry_);
+    }
+    switch (e->event_id) {
+    case MPV_EVENT_COMMAND_REPLY:
+        if (loadTag_ != 0 && e->reply_userdata == loadTag_) {
+            loadTag_ = 0;
+            const auto* cmd = static_cast<mpv_event_command*>(e->data);
+            if (e->error < 0) {
+                idle_ = true;
+                emit fileEnded(QStringLiteral("error"));
+                break;
+            }
+            const mpv_node& r = cmd->result;
+            if (r.format == MPV_FORMAT_NODE_MAP)
+                for (int i = 0; i < r.u.list->num; ++i)
+                    if (qstrcmp(r.u.list->keys[i], "playlist_entry_id") == 0 &&
+                        r.u.list->values[i].format == MPV_FORMAT_INT64)
+                        currentEntry_ = r.u.list->values[i].u.int64;
+            // Events of the new entry that came before this reply.
+            for (const auto& [entry, reason] : earlyEnds_)
+                if (entry == currentEntry_) {
+                    idle_ = true;
+                    if (reason == QLatin1String("eof"))
+                        timePos_ = duration_;
+                    currentEntry_ = -1;
+                    emit fileEnded(reason);
+                }
+            earlyEnds_.clear();
+        }
+        break;
+    case MPV_EVENT_START_FILE:
+        if (static_cast<mpv_event_start_file*>(e->data)->playlist_entry_id == currentEntry_)
+            emit fileStarted();
+        break;
+    case MPV_EVENT_FILE_LOADED:
+        if (currentEntry_ >= 0)
+            emit fileLoaded();
+        break;
+    case MPV_EVENT_END_FILE: {
+        const auto* end = static_cast<mpv_event_end_file*>(e->data);
+        const QString reason = end->reason == MPV_END_FILE_REASON_EOF     ? QStringLiteral("eof")
+                               : end->reason == MPV_END_FILE_REASON_ERROR ? QStringLiteral("error")
+                                                                          : QStringLiteral("stop");
+        if (loadTag_ != 0) {
+            earlyEnds_.append({end->playlist_entry_id, reason});
+            break;
+        }
+        if (end->playlist_entry_id != currentEntry_)
+            break;
+        currentEntry_ = -1;
+        idle_ = true;
+        if (reason == QLatin1String("eof"))
+            timePos_ = duration_;
+        emit fileEnded(reason);
+        break;
+    }
+    case MPV_EVENT_PROPERTY_CHANGE: {
+        const auto* p = static_cast<mpv_event_property*>(e->data);
+        const bool has = p->format != MPV_FORMAT_NONE && p->data;
+        switch (e->reply_userdata) {
+        case TimePos: if (has) timePos_ = *static_cast<double*>(p->data); break;
+        case Duration: if (has) duration_ = *static_cast<double*>(p->data); break;
+        case Pause: paused_ = has && *static_cast<int*>(p->data); break;
+        case IdleActive:
+            if (has && *static_cast<int*>(p->data) && loadTag_ == 0 && currentEntry_ < 0)
+                idle_ = true;
+            break;
+        case VolumeProp: if (has) volume_ = *static_cast<double*>(p->data); break;
+        case Speed: if (has) speed_ = *static_cast<double*>(p->data); break;
+        case Buffering: buffering_ = has ? int(*static_cast<int64_t*>(p->data)) : 100; break;
+        case CacheSpeed: cacheSpeed_ = has ? *static_cast<double*>(p->data) : 0; break;
+        case Metadata:
+            metadata_ = has ? nodeToVariant(static_cast<mpv_node*>(p->data)).toMap() : QVariantMap();
+            break;
+        default: break;
+        }
+        emit propertiesChanged();
+        break;
+    }
+    default: break;
+    }
+}

@@ -1,0 +1,73 @@
+#pragma once
+// One mpv handle driven from the GUI thread without ever waiting on it: options are set before start,
+// commands go out asynchronously, the properties the windows poll are observed into a cache, and mpv's
+// events arrive as Qt signals on the GUI thread.
+#include <QObject>
+#include <QString>
+#include <QList>
+#include <QPair>
+#include <QVariantMap>
+
+struct mpv_handle;
+struct mpv_event;
+
+class MpvEngine : public QObject {
+    Q_OBJECT
+public:
+    explicit MpvEngine(QObject* parent = nullptr);
+    ~MpvEngine() override;
+
+    bool isValid() const { return handle_ != nullptr; }
+    // The video output chosen for this process: "null" with no display or when PELLUM_NULL_OUTPUT=1.
+    static bool nullOutput();
+
+    // Gives mpv a native window to draw into (before the first file is loaded).
+    void setWindowId(quintptr wid, const QString& vo);
+
+    void command(const QStringList& args);
+    void setProperty(const char* name, const QString& value);
+    void setDouble(const char* name, double value);
+    void setFlag(const char* name, bool value);
+
+    // Loads `url` in place of what is loaded and plays it; the new entry's id is tracked so that events
+    // of the replaced entry are told apart.
+    void load(const QString& url);
+    void stop();
+
+    // The observed cache.
+    double timePos() const { return timePos_; }
+    double duration() const { return duration_; }
+    bool paused() const { return paused_; }
+    bool idle() const { return idle_; }
+    double speed() const { return speed_; }
+    double volume() const { return volume_; }
+    int bufferingState() const { return buffering_; }
+    double cacheSpeed() const { return cacheSpeed_; }
+    QString metadata(const QString& key) const;  // case-insensitive tag lookup
+
+signals:
+    void fileStarted();
+    void fileLoaded();
+    // The current entry ended: reason "eof", "error" or "stop". Events of replaced entries are dropped.
+    void fileEnded(const QString& reason);
+    void propertiesChanged();
+
+private:
+    void drain();
+    void handle(mpv_event* e);
+
+    mpv_handle* handle_ = nullptr;
+    quint64 loadTag_ = 0;          // reply tag of the load in flight, 0 when none
+    quint64 loadSeq_ = 0;
+    QList<QPair<long long, QString>> earlyEnds_;
+    long long currentEntry_ = -1;  // playlist entry id of the current file
+    double timePos_ = 0;
+    double duration_ = 0;
+    bool paused_ = false;
+    bool idle_ = true;
+    double speed_ = 1.0;
+    double volume_ = 100.0;
+    int buffering_ = 100;
+    double cacheSpeed_ = 0;
+    QVariantMap metadata_;
+};

@@ -1,0 +1,154 @@
+#include "platform/media/realaudio.h"
+
+#include "platform/media/mpvengine.h"
+#include "platform/media/videoview.h"
+
+#include <QHBoxLayout>
+#include <QHash>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QSlider>
+#include <QTimer>
+#include <QUrl>
+#include <QVBoxLayout>
+#include <memory>
+
+// One clip shared by every instance on the same console. The engine is made on first use and freed
+// with the console's last instance.
+struct RealAudio::Console {
+    std::unique_ptr<MpvEngine> engine;
+    QString source;
+    bool ended = false;
+    int instances = 0;
+    int fullScreen = 0;
+    QPointer<VideoView> picture;
+
+    MpvEngine& mpv()
+    {
+        if (!engine) {
+            engine = std::make_unique<MpvEngine>();
+            QObject::connect(engine.get(), &MpvEngine::fileEnded, engine.get(),
+                             [this](const QString& reason) { ended = reason == QLatin1String("eof"); });
+        }
+        return *engine;
+    }
+};
+
+RealAudio::Console& RealAudio::console(const QString& name)
+{
+    static QHash<QString, Console*> consoles;
+    Console*& c = consoles[name];
+    if (!c)
+        c = new Console;
+    return *c;
+}
+
+RealAudio::RealAudio(const QString& console, Part part, QWidget* parent)
+    : QWidget(parent), consoleName_(console), part_(part), console_(&RealAudio::console(console))
+{
+    ++console_->instances;
+    auto* layout = new QHBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    if (part == ImageWindow) {
+        auto* view = new VideoView(this);
+        layout->addWidget(view);
+        console_->picture = view;
+    } else {
+        auto* play = new QPushButton(QStringLiteral("▶"), this);
+        auto* stop = new QPushButton(QStringLiteral("■"), this);
+        play->setToolTip(QStringLiteral("Play"));
+        stop->setToolTip(QStringLiteral("Stop"));
+        bar_ = new QSlider(Qt::Horizontal, this);
+        layout->addWidget(play);
+        layout->addWidget(stop);
+        layout->addWidget(bar_, 1);
+        connect(play, &QPushButton::clicked, this, &RealAudio::DoPlay);
+        connect(stop, &QPushButton::clicked, this, &RealAudio::DoStop);
+        connect(bar_, &QSlider::sliderReleased, this, [this] { SetPosition(bar_->value()); });
+        panelTimer_ = new QTimer(this);
+        panelTimer_->setInterval(500);
+        connect(panelTimer_, &QTimer::timeout, this, &RealAudio::refreshPanel);
+        panelTimer_->start();
+    }
+}
+
+RealAudio::~RealAudio()
+{
+    if (--console_->instances == 0)
+        console_->engine.reset();
+}
+
+QString RealAudio::Source() const { return console_->source; }
+
+void RealAudio::setSource(const QString& source)
+{
+    console_->source = source;
+    console_->ended = false;
+    if (source.isEmpty() && console_->engine)
+        console_->engine->stop();
+}
+
+void RealAudio::DoPlay()
+{
+    if (console_->source.isEmpty())
+        return;
+    MpvEngine& mpv = console_->mpv();
+    if (console_->picture)
+        console_->picture->attach(mpv);
+    if (mpv.idle()) {
+        const QUrl url(console_->source);
+        const QString target = url.isLocalFile() ? url.toLocalFile() : console_->source;
+        console_->ended = false;
+        mpv.load(target);
+    } else {
+        mpv.setFlag("pause", false);
+    }
+}
+
+void RealAudio::DoStop()
+{
+    if (console_->engine)
+        console_->engine->stop();
+    console_->ended = false;
+}
+
+long RealAudio::GetLength() const
+{
+    return console_->engine ? long(console_->engine->duration() * 1000.0) : 0;
+}
+
+long RealAudio::GetPosition() const
+{
+    if (!console_->engine)
+        return 0;
+    if (console_->ended)
+        return GetLength();
+    return long(console_->engine->timePos() * 1000.0);
+}
+
+void RealAudio::SetPosition(long ms)
+{
+    if (console_->engine && !console_->engine->idle())
+        console_->engine->command(
+            {QStringLiteral("seek"), QString::number(ms / 1000.0, 'f', 3), QStringLiteral("absolute")});
+}
+
+void RealAudio::SetFullScreen()
+{
+    ++console_->fullScreen;
+    if (console_->picture && !MpvEngine::nullOutput())
+        console_->picture->window()->showFullScreen();
+}
+
+int RealAudio::fullScreenRequests() const { return console_->fullScreen; }
+
+QSize RealAudio::sizeHint() const { return part_ == ControlPanel ? QSize(320, 32) : QSize(320, 240); }
+
+void RealAudio::refreshPanel()
+{
+    if (!bar_ || bar_->isSliderDown())
+        return;
+    const QSignalBlocker block(bar_);
+    bar_->setRange(0, int(GetLength()));
+    bar_->setValue(int(GetPosition()));
+}

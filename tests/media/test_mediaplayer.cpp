@@ -1,0 +1,237 @@
+// The media-player control on the real mpv engine (null audio and video), playing WAV files the tests
+// write.
+#include "platform/media/mediaplayer.h"
+#include "platform/media/mpvengine.h"
+#include "tests/support/testenv.h"
+
+#include <QElapsedTimer>
+#include <QMenu>
+#include <QRandomGenerator>
+#include <QSignalSpy>
+#include <QtTest>
+
+class MediaPlayerTest : public QObject {
+    Q_OBJECT
+    TestEnv env;
+
+    static bool waitFor(const std::function<bool()>& cond, int ms = 5000)
+    {
+        QElapsedTimer t;
+        t.start();
+        while (!cond() && t.elapsed() < ms)
+            QTest::qWait(10);
+        return cond();
+    }
+
+private slots:
+    void playsToTheEndOnce()
+    {
+        MediaPlayer mp;
+        QSignalSpy ends(&mp, &MediaPlayer::EndOfStream);
+        const QString wav = writeWav(env.path("a.wav"), 0.6);
+        mp.setFileName(wav);
+        QCOMPARE(mp.FileName(), wav);
+        QVERIFY(waitFor([&] { return mp.PlayState() == 2 && mp.CurrentPosition() > 0.05; }));
+        QVERIFY(qAbs(mp.Duration() - 0.6) < 0.05);
+        QVERIFY(waitFor([&] { return ends.count() > 0; }));
+        QTest::qWait(300);
+        QCOMPARE(ends.count(), 1);
+        QCOMPARE(mp.PlayState(), 0);
+        QCOMPARE(mp.FileName(), wav);  // still named after its end
+        QVERIFY(!mp.ErrorFlag());
+
+        // Play after the end starts it again.
+        mp.Play();
+        QVERIFY(waitFor([&] { return mp.PlayState() == 2; }));
+        QVERIFY(waitFor([&] { return ends.count() == 2; }));
+    }
+
+    void pauseHoldsThePosition()
+    {
+        MediaPlayer mp;
+        mp.setFileName(writeWav(env.path("b.wav"), 3.0));
+        QVERIFY(waitFor([&] { return mp.CurrentPosition() > 0.2; }));
+        mp.Pause();
+        QVERIFY(waitFor([&] { return mp.PlayState() == 1; }));
+        QTest::qWait(100);
+        const double held = mp.CurrentPosition();
+        QTest::qWait(400);
+        QVERIFY(qAbs(mp.CurrentPosition() - held) < 0.01);
+        mp.Play();
+        QVERIFY(waitFor([&] { return mp.PlayState() == 2 && mp.CurrentPosition() > held + 0.1; }));
+    }
+
+    void seekMovesThePosition()
+    {
+        MediaPlayer mp;
+        mp.setFileName(writeWav(env.path("s.wav"), 4.0));
+        QVERIFY(waitFor([&] { return mp.PlayState() == 2; }));
+        mp.setCurrentPosition(3.0);
+        QVERIFY(waitFor([&] { return mp.CurrentPosition() >= 3.0; }));
+    }
+
+    void rateTwoHalvesTheTime()
+    {
+        MediaPlayer mp;
+        QSignalSpy ends(&mp, &MediaPlayer::EndOfStream);
+        mp.setRate(2.0);
+        QElapsedTimer t;
+        t.start();
+        mp.setFileName(writeWav(env.path("r.wav"), 1.6));
+        QVERIFY(waitFor([&] { return ends.count() == 1; }));
+        const qint64 ms = t.elapsed();
+        QCOMPARE(mp.Rate(), 2.0);
+        QVERIFY2(ms < 1400 && ms > 500, qPrintable(QString::number(ms)));
+    }
+
+    void stopAndEmptyNameRaiseNoEnd()
+    {
+        MediaPlayer mp;
+        QSignalSpy ends(&mp, &MediaPlayer::EndOfStream);
+        const QString wav = writeWav(env.path("c.wav"), 0.8);
+        mp.setFileName(wav);
+        QVERIFY(waitFor([&] { return mp.PlayState() == 2; }));
+        mp.Stop();
+        QVERIFY(waitFor([&] { return mp.PlayState() == 0; }));
+        QCOMPARE(mp.FileName(), wav);
+        mp.Play();
+        QVERIFY(waitFor([&] { return mp.PlayState() == 2; }));
+        mp.setFileName(QString());
+        QCOMPARE(mp.FileName(), QString());
+        QVERIFY(waitFor([&] { return mp.PlayState() == 0; }));
+        QTest::qWait(1200);
+        QCOMPARE(ends.count(), 0);
+    }
+
+    void replacingAClipRaisesNoEnd()
+    {
+        MediaPlayer mp;
+        QSignalSpy ends(&mp, &MediaPlayer::EndOfStream);
+        mp.setFileName(writeWav(env.path("d.wav"), 2.0));
+        QVERIFY(waitFor([&] { return mp.PlayState() == 2; }));
+        const QString second = writeWav(env.path("e.wav"), 0.4);
+        mp.setFileName(second);
+        QVERIFY(waitFor([&] { return ends.count() > 0; }));
+        QTest::qWait(200);
+        QCOMPARE(ends.count(), 1);
+        QCOMPARE(mp.FileName(), second);
+    }
+
+    void unplayableClipsSetTheErrorFlag_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<bool>("create");
+        QTest::newRow("missing file") << QByteArray() << false;
+        QByteArray noise(4096, '\0');
+        for (char& c : noise)
+            c = char(QRandomGenerator::global()->bounded(256));
+        QTest::newRow("random bytes") << noise << true;
+    }
+    void unplayableClipsSetTheErrorFlag()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(bool, create);
+        const QString path = create ? env.writeFile("bad.mp3", bytes) : env.path("nothing-here.wav");
+        MediaPlayer mp;
+        QSignalSpy ends(&mp, &MediaPlayer::EndOfStream);
+        mp.setFileName(path);
+        QVERIFY(waitFor([&] { return mp.ErrorFlag(); }));
+        QCOMPARE(mp.PlayState(), 0);
+        QCOMPARE(ends.count(), 0);
+        // A new clip clears the flag.
+        mp.setFileName(writeWav(env.path("ok.wav"), 0.3));
+        QVERIFY(!mp.ErrorFlag());
+        QVERIFY(waitFor([&] { return ends.count() == 1; }));
+        QVERIFY(!mp.ErrorFlag());
+    }
+
+    void volumeScale_data()
+    {
+        QTest::addColumn<int>("volume");
+        QTest::addColumn<double>("mpvVolume");
+        QTest::newRow("0 loudest") << 0 << 100.0;
+        QTest::newRow("-1 loudest") << -1 << 100.0;
+        QTest::newRow("-600 six decibels") << -600 << 79.43;
+        QTest::newRow("-2000") << -2000 << 46.42;
+        QTest::newRow("-10000 silent") << -10000 << 0.0;
+        QTest::newRow("below the scale") << -20000 << 0.0;
+    }
+    void volumeScale()
+    {
+        QFETCH(int, volume);
+        QFETCH(double, mpvVolume);
+        MediaPlayer mp;
+        mp.setVolume(volume);
+        QCOMPARE(mp.Volume(), qMax(volume, -10000));
+        mp.setFileName(writeWav(env.path("v.wav"), 1.0));
+        QVERIFY(waitFor([&] { return mp.PlayState() == 2; }));
+        QVERIFY(waitFor([&] { return qAbs(mp.engine().volume() - mpvVolume) < 0.1; }, 2000));
+    }
+
+    void authorTag()
+    {
+        // A WAV with a LIST/INFO chunk naming the artist.
+        QByteArray wav = wavBytes(0.5);
+        QByteArray info("INFO");
+        const QByteArray artist("Test Artist\0", 12);
+        info += "IART";
+        char len[4];
+        qToLittleEndian<quint32>(quint32(artist.size()), len);
+        info.append(len, 4);
+        info += artist;
+        QByteArray list("LIST");
+        qToLittleEndian<quint32>(quint32(info.size()), len);
+        list.append(len, 4);
+        list += info;
+        wav.insert(12, list);
+        qToLittleEndian<quint32>(quint32(wav.size() - 8), len);
+        wav.replace(4, 4, QByteArray(len, 4));
+        MediaPlayer mp;
+        mp.setFileName(env.writeFile("tagged.wav", wav));
+        QVERIFY(waitFor([&] { return !mp.GetMediaInfoString(9).isEmpty(); }));
+        QCOMPARE(mp.GetMediaInfoString(9), QStringLiteral("Test Artist"));
+    }
+
+    void ownMenuActs()
+    {
+        MediaPlayer mp;
+        mp.setFileName(writeWav(env.path("m.wav"), 3.0));
+        QVERIFY(waitFor([&] { return mp.PlayState() == 2; }));
+        QMenu* menu = mp.dialogMenu();
+        QStringList names;
+        QAction* pause = nullptr;
+        QAction* half = nullptr;
+        for (QAction* a : menu->actions()) {
+            names << a->text();
+            if (a->text() == QLatin1String("Pause"))
+                pause = a;
+            if (a->text() == QLatin1String("0.5x"))
+                half = a;
+        }
+        QVERIFY2(names.contains("Play") && names.contains("Stop") && pause && half, qPrintable(names.join(',')));
+        pause->trigger();
+        QVERIFY(waitFor([&] { return mp.PlayState() == 1; }));
+        half->trigger();
+        QCOMPARE(mp.Rate(), 0.5);
+        QVERIFY(mp.dialogMenu()->actions().contains(half) && half->isChecked());
+    }
+
+    void flagMembersAndDisplaySize()
+    {
+        MediaPlayer mp;
+        QVERIFY(!mp.flagMember(1056));
+        mp.setFlagMember(1056, true);
+        mp.setFlagMember(23, false);
+        QVERIFY(mp.flagMember(1056));
+        QVERIFY(!mp.flagMember(23));
+        mp.setDisplaySize(3);
+        QCOMPARE(mp.DisplaySize(), 3);
+        mp.setDisplaySize(4);
+        QCOMPARE(mp.DisplaySize(), 4);
+        QCOMPARE(mp.BufferingProgress(), 100);
+        QCOMPARE(mp.Bandwidth(), 0L);
+    }
+};
+
+QTEST_MAIN(MediaPlayerTest)
+#include "test_mediaplayer.moc"

@@ -1,0 +1,80 @@
+// The RealMedia control: two instances on one console drive one clip; a clip played to its end reports
+// its length as its position.
+#include "platform/media/realaudio.h"
+#include "tests/support/testenv.h"
+
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QtTest>
+
+class RealAudioTest : public QObject {
+    Q_OBJECT
+    TestEnv env;
+
+    static bool waitFor(const std::function<bool()>& cond, int ms = 6000)
+    {
+        QElapsedTimer t;
+        t.start();
+        while (!cond() && t.elapsed() < ms)
+            QTest::qWait(20);
+        return cond();
+    }
+
+private slots:
+    void sharedConsolePlaysToTheEnd()
+    {
+        const QString wav = writeWav(env.path("clip one.wav"), 0.7);
+        RealAudio picture(QStringLiteral("t1"), RealAudio::ImageWindow);
+        RealAudio panel(QStringLiteral("t1"), RealAudio::ControlPanel);
+        const QString source = QStringLiteral("file://") + wav;
+        panel.setSource(source);
+        QCOMPARE(picture.Source(), source);  // one clip for both
+        QCOMPARE(picture.GetLength(), 0L);
+        picture.DoPlay();
+        QVERIFY(waitFor([&] { return panel.GetPosition() > 50; }));
+        QVERIFY(qAbs(panel.GetLength() - 700) < 50);
+        QVERIFY(waitFor([&] { return picture.GetLength() == picture.GetPosition(); }));
+        QVERIFY(picture.GetLength() > 0);
+    }
+
+    void stopAndSeek()
+    {
+        RealAudio ra(QStringLiteral("t2"), RealAudio::ImageWindow);
+        ra.setSource(writeWav(env.path("long.wav"), 5.0));  // a plain path is accepted too
+        ra.DoPlay();
+        QVERIFY(waitFor([&] { return ra.GetLength() > 0; }));
+        ra.SetPosition(3000);
+        QVERIFY(waitFor([&] { return ra.GetPosition() >= 3000; }));
+        ra.DoStop();
+        QTest::qWait(300);
+        QVERIFY(ra.GetPosition() != ra.GetLength());
+        ra.SetFullScreen();
+        QCOMPARE(ra.fullScreenRequests(), 1);
+        ra.setSource(QString());
+        QCOMPARE(ra.Source(), QString());
+    }
+
+    void realMediaClip()
+    {
+        const QString ffmpeg = QStandardPaths::findExecutable(QStringLiteral("ffmpeg"));
+        if (ffmpeg.isEmpty())
+            QSKIP("ffmpeg is not installed: no RealMedia clip can be made");
+        const QString rm = env.path("tiny.rm");
+        QProcess p;
+        p.start(ffmpeg, {"-v", "error", "-f", "lavfi", "-i", "sine=frequency=440:duration=1", "-f", "lavfi",
+                         "-i", "color=c=blue:s=64x48:d=1:r=10", "-c:a", "ac3", "-c:v", "rv10", "-shortest",
+                         "-y", rm});
+        QVERIFY(p.waitForFinished(30000));
+        QCOMPARE(p.exitCode(), 0);
+        RealAudio ra(QStringLiteral("t3"), RealAudio::ImageWindow);
+        ra.setSource(QStringLiteral("file://") + rm);
+        ra.DoPlay();
+        QVERIFY(waitFor([&] { return ra.GetLength() > 0; }));
+        QVERIFY2(qAbs(ra.GetLength() - 1000) < 150, qPrintable(QString::number(ra.GetLength())));
+        QVERIFY(waitFor([&] { return ra.GetLength() == ra.GetPosition(); }));
+    }
+};
+
+QTEST_MAIN(RealAudioTest)
+#include "test_realaudio.moc"
