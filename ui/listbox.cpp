@@ -59,9 +59,13 @@ void ListBox::RemoveItem(int index)
 {
     if (index < 0 || index >= ListCount())
         return;
+    const bool wasSelected = ListIndex() == index;
     model_->beginRemoveRows(QModelIndex(), index, index);
     model_->rows.removeAt(index);
     model_->endRemoveRows();
+    // As in a list box, removing the selected row leaves nothing selected.
+    if (wasSelected)
+        selectionModel()->clearSelection();
 }
 
 void ListBox::Clear()

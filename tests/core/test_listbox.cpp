@@ -1,0 +1,93 @@
+// The list box the windows rely on: selecting from code raises Click; rows in bulk stay quick.
+#include "ui/listbox.h"
+
+#include <QElapsedTimer>
+#include <QSignalSpy>
+#include <QtTest>
+
+class ListBoxTest : public QObject {
+    Q_OBJECT
+private slots:
+    void listIndexSetterRaisesClick()
+    {
+        ListBox l;
+        l.AddItems({"a", "b", "c"});
+        QSignalSpy clicks(&l, &ListBox::Click);
+        QCOMPARE(l.ListIndex(), -1);
+        l.setListIndex(1);
+        QCOMPARE(l.ListIndex(), 1);
+        l.setListIndex(1);  // the same row again is a click again
+        QCOMPARE(clicks.count(), 2);
+        l.setListIndex(-1);
+        QCOMPARE(l.ListIndex(), -1);
+        QCOMPARE(clicks.count(), 3);
+        l.setListIndex(7);  // outside the list: nothing selected
+        QCOMPARE(l.ListIndex(), -1);
+    }
+
+    void editing()
+    {
+        ListBox l;
+        l.AddItem("b");
+        l.AddItem("a", 0);
+        l.AddItem("c", 99);
+        QCOMPARE(l.items(), (QStringList{"a", "b", "c"}));
+        l.setListIndex(1);
+        l.RemoveItem(1);
+        QCOMPARE(l.ListIndex(), -1);  // the selected row went with it
+        l.setList(1, "#c");
+        QCOMPARE(l.List(1), QStringLiteral("#c"));
+        QCOMPARE(l.List(5), QString());
+        l.RemoveItem(5);
+        QCOMPARE(l.ListCount(), 2);
+        l.Clear();
+        QCOMPARE(l.ListCount(), 0);
+    }
+
+    void userClickAndRightClick()
+    {
+        ListBox l;
+        l.resize(200, 300);
+        l.AddItems({"one", "two", "three"});
+        l.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&l));
+        QSignalSpy clicks(&l, &ListBox::Click);
+        QSignalSpy downs(&l, &ListBox::MouseDown);
+        const QRect second = l.visualRect(l.model()->index(1, 0));
+        QTest::mouseClick(l.viewport(), Qt::LeftButton, {}, second.center());
+        QCOMPARE(l.ListIndex(), 1);
+        QCOMPARE(clicks.count(), 1);
+        QTest::mouseClick(l.viewport(), Qt::RightButton, {}, second.center());
+        QCOMPARE(clicks.count(), 1);  // a right click is no click
+        QCOMPARE(downs.last().at(0).toInt(), 2);
+        bool outside = true;
+        QCOMPARE(l.itemFromPoint(second.center(), &outside), 1);
+        QVERIFY(!outside);
+        // Below the last row: the nearest row is the last one.
+        QCOMPARE(l.itemFromPoint(QPoint(10, 280), &outside), 2);
+        QVERIFY(!outside);
+        l.itemFromPoint(QPoint(10, 900), &outside);
+        QVERIFY(outside);
+    }
+
+    void hundredThousandRows()
+    {
+        ListBox l;
+        l.resize(200, 400);
+        l.show();
+        QStringList rows;
+        for (int i = 0; i < 100000; ++i)
+            rows << QStringLiteral("%1- file %1.mp3").arg(i + 1);
+        QElapsedTimer t;
+        t.start();
+        l.AddItems(rows);
+        l.setListIndex(99999);
+        QCoreApplication::processEvents();
+        QVERIFY2(t.elapsed() < 1000, qPrintable(QString::number(t.elapsed())));
+        QCOMPARE(l.ListCount(), 100000);
+        QCOMPARE(l.ListIndex(), 99999);
+    }
+};
+
+QTEST_MAIN(ListBoxTest)
+#include "test_listbox.moc"
