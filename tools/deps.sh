@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages that building, running and testing PellumPlayer need.
 set -euo pipefail
-PACKAGES=(build-essential cmake pkg-config qt6-base-dev libmpv-dev libcdio-dev libgl-dev libbenchmark-dev ffmpeg)
+PACKAGES=(build-essential cmake pkg-config qt6-base-dev libmpv-dev libcdio-dev libgl-dev libbenchmark-dev ffmpeg zlib1g-dev liblzma-dev libglib2.0-dev)
 missing=()
 for p in "${PACKAGES[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
