@@ -7,6 +7,13 @@ namespace Module1 {
 // The full path of the chosen language file, filled from setting "inifn" at start.
 QString& LanguagePath();
 
+// The start-up road for a command line (the program's arguments joined by blanks): opens the window
+// that the switches or setting "start" choose and feeds a named file into its list.
+void Main(const QString& commandLine);
+
+// Releases every window and ends the program at once.
+void EndProgram();
+
 // Creates the application, runs Main and the event loop; returns the exit code.
 int run(int argc, char** argv);
 

@@ -1,0 +1,112 @@
+// The play list model: List1 holds the paths, List2 the numbered rows.
+#include "player/form1.h"
+
+#include "platform/dialogs.h"
+#include "platform/media/mediaplayer.h"
+#include "player/playlistfile.h"
+#include "player/she.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QRandomGenerator>
+
+namespace {
+
+QString rowText(int index, const QString& path)
+{
+    return QString::number(index + 1).rightJustified(2, QLatin1Char('0')) + QStringLiteral("- ") +
+           SHE::FileNameOf(path);
+}
+
+}  // namespace
+
+void Form1::REL()
+{
+    if (ccc->Checked())
+        List2->Clear();
+    const QStringList& paths = List1->items();
+    if (paths.isEmpty())
+        return;
+    // An empty List2 is a full rebuild (played marks go); otherwise only the missing rows are added.
+    const int first = List2->ListCount();
+    QStringList rows;
+    rows.reserve(qMax<qsizetype>(0, paths.size() - first));
+    for (int i = first; i < paths.size(); ++i)
+        rows.append(rowText(i, paths.at(i)));
+    List2->AddItems(rows);
+    ShufflePool = paths.mid(0, List2->ListCount());
+    while (ShufflePool.size() < List2->ListCount())
+        ShufflePool.append(QString());
+}
+
+void Form1::importj(const QString& FN, int ck)
+{
+    QStringList paths;
+    // A list that cannot be read changes nothing: the current list is only cleared for one that can.
+    if (!PlayListFile::read(FN, PlayListFile::Rule::Import, &paths))
+        return;
+    if (ck != 1 && ccc->Checked())
+        List1->Clear();
+    List1->AddItems(paths);
+    CurrentIndex = ccc->Checked() ? -1 : 0;
+    if (CurrentIndex == 0)
+        CurrentIndex = List2->ListIndex();
+    REL();
+    if (mp->PlayState() != 2) {
+        CurrentIndex = 0;
+        Tfs();
+        List2->setListIndex(0);
+        marquee();
+    }
+}
+
+qint64 Form1::CF(const QString& FN)
+{
+    const QFileInfo info(FN);
+    return info.isFile() ? info.size() : 0;
+}
+
+void Form1::ShuffleNext()
+{
+    const int n = List2->ListCount();
+    if (n == 0)
+        return;
+    auto drawable = [this, n] {
+        for (int i = 0; i < qMin<qsizetype>(n, ShufflePool.size()); ++i)
+            if (!ShufflePool.at(i).isEmpty())
+                return true;
+        return false;
+    };
+    if (!drawable() && en->Checked())
+        REL();
+    // Nothing left to draw: give up at once rather than draw for ever.
+    if (!drawable())
+        return;
+    for (;;) {
+        CurrentIndex = int(QRandomGenerator::global()->bounded(n));
+        QCoreApplication::processEvents();
+        if (List2->ListCount() != n)
+            return;  // the list changed under the draw
+        if (CurrentIndex < ShufflePool.size() && !ShufflePool.at(CurrentIndex).isEmpty()) {
+            ShufflePool[CurrentIndex].clear();
+            while (List2->List(CurrentIndex).startsWith(QLatin1Char('#'))) {
+                ++CurrentIndex;
+                if (CurrentIndex >= n)
+                    return;
+            }
+            List2->setListIndex(CurrentIndex);
+            return;
+        }
+    }
+}
+
+void Form1::ol_Click()
+{
+    const QString name = Dialogs::ShowSave(QStringLiteral("PellumPlayer List(*.pellum)|*.pellum"),
+                                           Dialogs::OverwritePrompt, this);
+    if (name.isEmpty() || List1->ListCount() == 0)
+        return;
+    if (!PlayListFile::write(name, List1->items()))
+        Dialogs::MsgBox(QStringLiteral("Could not write the list to ") + name, Dialogs::OKOnly,
+                        QStringLiteral("PellumPlayer"), this);
+}

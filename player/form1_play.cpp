@@ -1,0 +1,187 @@
+// Playing an item: the play step routes a row by its name to the media player, the RealMedia window
+// or the Flash control.
+#include "player/form1.h"
+
+#include "platform/flash/shockwaveflash.h"
+#include "platform/media/mediaplayer.h"
+#include "platform/media/realaudio.h"
+#include "player/playlistfile.h"
+#include "player/rmf.h"
+#include "player/she.h"
+
+namespace {
+
+QString withoutLast(const QString& text, int n) { return text.left(qMax<qsizetype>(0, text.size() - n)); }
+
+}  // namespace
+
+void Form1::List1_Click()
+{
+    RmF& rmf = RmF::instance();
+    rmf.setWindowFlag(Qt::WindowStaysOnTopHint, false);
+    rmf.hide();
+    Picture2->show();
+
+    CurrentIndex = List2->ListIndex();
+    const QString p = List1->List(CurrentIndex);
+
+    if (p.endsWith(QStringLiteral("pellum"), Qt::CaseInsensitive)) {
+        List1->RemoveItem(CurrentIndex);
+        List2->RemoveItem(CurrentIndex);
+        importj(p, 1);
+        return;
+    }
+    if (p.endsWith(QStringLiteral("rm"), Qt::CaseInsensitive)) {
+        rmf.setWindowFlag(Qt::WindowStaysOnTopHint, true);
+        mp->Stop();
+        mp->setFileName(QString());
+        SF->setMovie(QString());
+        PlayerInactive = true;
+        SF->setMember139(false);
+        SF->hide();
+        rmf.show();
+        const QPoint origin = mapToGlobal(Frame1->geometry().topLeft());
+        rmf.setGeometry(QRect(origin, mp->size()));
+        rmf.RA->setSource(p);
+        rmf.RA->DoPlay();
+        const QString caption = QStringLiteral("PellumPlayer >> ") + rmf.RA->Source();
+        rmf.setWindowTitle(caption);
+        setWindowTitle(caption);
+        Label4->setText(QStringLiteral("●") + withoutLast(SHE::FileNameOf(rmf.RA->Source()), 3));
+        return;
+    }
+    if (p.endsWith(QStringLiteral("swf"), Qt::CaseInsensitive)) {
+        mp->Stop();
+        mp->setFileName(QString());
+        PlayerInactive = true;
+        rmf.RA->setSource(QString());
+        rmf.RA->DoStop();
+        SF->setMember139(false);
+        SF->setMovie(QString());
+        SF->show();
+        SF->raise();
+        SF->setMovie(p);
+        Label4->setText(QStringLiteral("●") + withoutLast(SHE::FileNameOf(p), 4));
+        SF->Play();
+        setWindowTitle(QStringLiteral("PellumPlayer >> ") + SF->Movie());
+        return;
+    }
+    SF->hide();
+    PlayerInactive = false;
+    rmf.RA->setSource(QString());
+    rmf.RA->DoStop();
+    SF->setMovie(QString());
+    mp->setFileName(p);
+    mp->setFlagMember(23, false);
+    marquee();
+}
+
+void Form1::marquee()
+{
+    mp->setVolume(-1);
+    const QString file = mp->FileName();
+    if (file.isEmpty())
+        return;
+    PBX->setMinimum(1);
+    PBX->setMaximum(qMax(1, int(qRound(mp->Duration()))));
+    Picture2->update();
+    setWindowTitle(QStringLiteral("PellumPlayer >> ") + file);
+    Label4->setText(QStringLiteral("●") + withoutLast(SHE::FileNameOf(file), 4));
+    Label6->setText(List2->List(List2->ListIndex()).left(2));
+    const QString tail = file.right(3).toLower();
+    const bool audioOnly = tail == QLatin1String("wav") || tail == QLatin1String("mp3") ||
+                           tail == QLatin1String("mid") || tail == QLatin1String("wma");
+    Picture2->setVisible(audioOnly);
+    if (audioOnly)
+        Picture2->update();
+}
+
+void Form1::Tfs()
+{
+    if (fs->Checked()) {
+        if (mp->PlayState() != 1)
+            mp->setDisplaySize(3);
+    } else {
+        mp->setDisplaySize(4);
+    }
+}
+
+void Form1::et_Click()
+{
+    const int n = List2->ListCount();
+    if (n == 0)
+        return;
+    const int i = List2->ListIndex();
+    List2->setListIndex(i < 0 || i + 1 >= n ? 0 : i + 1);
+}
+
+void Form1::ps_Click()
+{
+    const int n = List2->ListCount();
+    const int i = List2->ListIndex();
+    if (n == 0 || i < 0)
+        return;
+    List2->setListIndex(i == 0 ? n - 1 : i - 1);
+}
+
+void Form1::play_Click()
+{
+    if (!mp->FileName().isEmpty())
+        mp->Play();
+}
+
+void Form1::pa_Click()
+{
+    if (mp->PlayState() == 2)
+        mp->Pause();
+    else if (mp->PlayState() == 1)
+        mp->Play();
+}
+
+void Form1::st_Click()
+{
+    PlayerInactive = true;
+    mp->setFileName(QString());
+    SF->setMovie(QString());
+    SF->hide();
+    RmF& rmf = RmF::instance();
+    rmf.RA->setSource(QString());
+    rmf.RA->DoStop();
+    rmf.hide();
+    mp->setFlagMember(23, false);
+    Picture2->show();
+    Label6->clear();
+    PBX->setValue(1);
+}
+
+void Form1::ma_Click()
+{
+    if (!mp->FileName().isEmpty())
+        mp->Play();
+    mp->setDisplaySize(3);
+}
+
+void Form1::py_Click() { List2->setListIndex(markedIndex); }
+
+void Form1::rate_Click(MenuItem* item)
+{
+    static const QList<QPair<const char*, double>> rates{{"s18x", 0.125}, {"s14x", 0.25}, {"s12x", 0.5},
+                                                         {"nor", 1.0},    {"s15x", 1.5},  {"s2x", 2.0}};
+    for (const auto& r : rates)
+        if (item->objectName() == QLatin1String(r.first))
+            mp->setRate(r.second);
+    CheckRateItem(item);
+}
+
+void Form1::CheckRateItem(MenuItem* item)
+{
+    for (MenuItem* r : {nor, s18x, s14x, s12x, s15x, s2x})
+        r->setChecked(false);
+    item->setChecked(true);
+}
+
+void Form1::PBX_Change()
+{
+    // The status timer moves the bar with its signals blocked, so only other moves seek.
+    mp->setCurrentPosition(PBX->value());
+}

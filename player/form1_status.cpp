@@ -1,0 +1,129 @@
+// The status timer, the activity picture and the advance at the end of an item.
+#include "player/form1.h"
+
+#include "platform/media/mediaplayer.h"
+#include "platform/media/realaudio.h"
+#include "player/compact/sst.h"
+#include "player/frmabout.h"
+#include "player/rmf.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QSignalBlocker>
+#include <climits>
+
+void Form1::Timer1_Timer()
+{
+    const int state = mp->PlayState();
+    static const char* const names[] = {"Stopped", "Paused", "Playing"};
+    Label3->setText(state >= 0 && state <= 2 ? QString::fromLatin1(names[state]) : QString());
+
+    if (!mp->FileName().isEmpty())
+        IdleTicks = 0;
+    if (IdleTicks == 50)
+        setWindowTitle(QStringLiteral(" PellumPlayer - ") + frmAbout::instance().lv->text());
+    if (mp->FileName().isEmpty() && IdleTicks < SHRT_MAX)
+        ++IdleTicks;
+
+    if (state == 2) {
+        if (Timer3->interval() != Timer3Tag || !Timer3->isActive())
+            Timer3->start(Timer3Tag);
+        {
+            const QSignalBlocker block(PBX);
+            PBX->setValue(int(qRound(mp->CurrentPosition())));
+        }
+        Label5->setText(frmAbout::instance().VersionText + QStringLiteral("\r\n") +
+                        sst(qRound(mp->CurrentPosition())) + QStringLiteral(" / ") + sst(qRound(mp->Duration())));
+    } else {
+        Timer3->stop();
+        Label5->setText(WelcomeText);
+    }
+
+    bool goOn = true;
+    if (mp->ErrorFlag())
+        goOn = dropFailedClip();
+    if (!goOn)
+        return;
+
+    if (mp->PlayState() == 0)
+        mp->setDisplaySize(2);
+
+    RmF& rmf = RmF::instance();
+    if (!rmf.RA->Source().isEmpty()) {
+        Label5->setText(QStringLiteral("PellumPlayer\r\nAuthor: ") + mp->GetMediaInfoString(9) +
+                        QStringLiteral("\r\n") + sst(qRound(rmf.RA->GetPosition() / 1000.0)) + QStringLiteral(" / ") +
+                        sst(qRound(rmf.RA->GetLength() / 1000.0)));
+    }
+}
+
+bool Form1::dropFailedClip()
+{
+    const int selected = List2->ListIndex();
+    if (PlayerInactive || !isVisible() || selected < 0)
+        return false;
+    if (selected == List1->ListCount() - 1) {
+        List1->RemoveItem(selected);
+        List2->RemoveItem(selected);
+        if (en->Checked())
+            List2->setListIndex(0);
+        return false;
+    }
+    if (selected > List2->ListCount() - 1)
+        return false;
+    List1->RemoveItem(selected);
+    List2->RemoveItem(selected);
+    List2->setListIndex(CurrentIndex);
+    return true;
+}
+
+void Form1::Timer3_Timer()
+{
+    if (CirclePhase != 1) {
+        Image6->setPixmap(circle1_);
+        CirclePhase = 1;
+    } else {
+        Image6->setPixmap(circle_);
+        CirclePhase = 0;
+    }
+}
+
+void Form1::mp_EndOfStream(long)
+{
+    if (List1->List(CurrentIndex) == mp->FileName() && CurrentIndex >= 0 && CurrentIndex < List2->ListCount())
+        List2->setList(CurrentIndex, QStringLiteral("#") + List2->List(CurrentIndex));
+    ++CurrentIndex;
+    RecordRecent(mp->FileName());
+    Tfs();
+    if (shu->Checked()) {
+        ShuffleNext();
+        return;
+    }
+    if (CurrentIndex == List2->ListCount()) {
+        if (en->Checked()) {
+            REL();
+            CurrentIndex = 0;
+            if (List2->ListCount() > 0)
+                List2->setListIndex(0);
+            marquee();
+        }
+        return;
+    }
+    while (CurrentIndex < List2->ListCount() && List2->List(CurrentIndex).startsWith(QLatin1Char('#')))
+        ++CurrentIndex;
+    if (CurrentIndex >= 0 && CurrentIndex < List2->ListCount())
+        List2->setListIndex(CurrentIndex);
+}
+
+void Form1::RecordRecent(const QString& file)
+{
+    // The recent-files record joins here.
+    (void)file;
+}
+
+void Form1::wait(double delay)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() <= delay * 1000.0)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+}

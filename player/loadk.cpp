@@ -1,0 +1,45 @@
+#include "player/loadk.h"
+
+#include "ui/twips.h"
+
+#include <QCoreApplication>
+#include <QFont>
+
+loadk::loadk()
+{
+    setObjectName(QStringLiteral("loadk"));
+    setWindowTitle(QStringLiteral("PellumPlayer"));
+    setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
+    setFixedSize(Twips::toPx(5400), Twips::toPx(2400));
+    setStyleSheet(QStringLiteral("loadk { background: #1b1f2a; } QLabel { color: #e8ecf4; }"));
+    setAttribute(Qt::WA_StyledBackground);
+
+    Image2 = new QLabel(this);
+    Image2->setGeometry(Twips::rect(240, 240, 900, 900));
+    Image2->setStyleSheet(QStringLiteral("background: qradialgradient(cx:0.5, cy:0.5, radius:0.5, fx:0.4, "
+                                         "fy:0.4, stop:0 #ff7a59, stop:1 #d10000); border-radius: 30px;"));
+    Label2 = new QLabel(QStringLiteral("PellumPlayer"), this);
+    QFont big = Label2->font();
+    big.setPointSize(big.pointSize() + 6);
+    big.setBold(true);
+    Label2->setFont(big);
+    Label2->setGeometry(Twips::rect(1350, 240, 3900, 600));
+    Label4 = new QLabel(this);
+    Label4->setWordWrap(true);
+    Label4->setGeometry(Twips::rect(1350, 900, 3900, 700));
+    Label5 = new QLabel(QStringLiteral("Plays what you throw at it."), this);
+    Label5->setGeometry(Twips::rect(1350, 1750, 3900, 300));
+    Command1 = new QPushButton(QStringLiteral("OK"), this);
+    Command1->setGeometry(Twips::rect(4200, 1800, 900, 380));
+    Command1->hide();
+    connect(Command1, &QPushButton::clicked, this, [this] { Unload(); });
+}
+
+void loadk::ShowStatus(const QString& text, int mode)
+{
+    loadk& w = instance();
+    w.Label4->setText(text);
+    w.Command1->setVisible(mode == 1);
+    w.Label5->setVisible(mode != 1);
+    QCoreApplication::processEvents();
+}

@@ -1,0 +1,23 @@
+#pragma once
+// The loading window, which also serves as the program's notice box.
+#include "ui/singleton.h"
+
+#include <QLabel>
+#include <QPushButton>
+
+class loadk : public VbForm, public SingleWindow<loadk> {
+    Q_OBJECT
+    PELLUM_SINGLE_WINDOW(loadk)
+public:
+    loadk();
+
+    QLabel* Label2 = nullptr;   // "PellumPlayer"
+    QLabel* Label4 = nullptr;   // status or notice text
+    QLabel* Label5 = nullptr;   // credit line, shown in status mode
+    QLabel* Image2 = nullptr;
+    QPushButton* Command1 = nullptr;  // OK, shown in notice mode
+
+    // Puts `text` on the window: mode 1 is a notice (OK shown, credit hidden), any other value a status
+    // line. Processes pending events once so that the text is painted; neither shows nor hides the window.
+    static void ShowStatus(const QString& text, int mode);
+};

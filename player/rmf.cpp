@@ -1,0 +1,58 @@
+#include "player/rmf.h"
+
+#include "platform/media/realaudio.h"
+#include "player/form1.h"
+
+#include <QResizeEvent>
+
+RmF::RmF()
+{
+    setObjectName(QStringLiteral("RmF"));
+    setWindowTitle(QStringLiteral("PellumPlayer"));
+    setWindowFlags(Qt::Window);
+    RA = new RealAudio(QStringLiteral("clip1"), RealAudio::ImageWindow, this);
+    RA2 = new RealAudio(QStringLiteral("clip1"), RealAudio::ControlPanel, this);
+    for (RealAudio* r : {RA, RA2})
+        r->setStyleSheet(QStringLiteral("background: #000000;"));
+    Timer1 = new QTimer(this);
+    Timer1->setInterval(1000);
+    connect(Timer1, &QTimer::timeout, this, &RmF::Timer1_Timer);
+    resize(480, 360);
+}
+
+void RmF::Form_Load()
+{
+    if (Form1::isLoaded())
+        setWindowIcon(Form1::instance().windowIcon());
+    layoutControls();
+    Timer1->start();
+}
+
+void RmF::layoutControls()
+{
+    const int panel = RA2->sizeHint().height();
+    RA->setGeometry(0, 0, width(), qMax(0, height() - panel));
+    RA2->setGeometry(0, RA->height() + 3, RA->width(), panel);
+}
+
+void RmF::resizeEvent(QResizeEvent* e)
+{
+    VbForm::resizeEvent(e);
+    layoutControls();
+    if (windowState() & Qt::WindowMaximized)
+        RA->SetFullScreen();
+}
+
+void RmF::Timer1_Timer()
+{
+    // A clip whose length is not known yet reads 0 for both: that is not its end.
+    if (RA->Source().isEmpty() || RA->GetLength() <= 0 || RA->GetLength() != RA->GetPosition())
+        return;
+    RA->DoStop();
+    RA->setSource(QString());
+    hide();
+    Form1& f = Form1::instance();
+    if (f.CurrentIndex >= 0 && f.CurrentIndex < f.List2->ListCount())
+        f.List2->setList(f.CurrentIndex, QStringLiteral("#") + f.List2->List(f.CurrentIndex));
+    f.et_Click();
+}

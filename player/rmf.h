@@ -1,0 +1,25 @@
+#pragma once
+// The RealMedia window: the clip's picture (RA) over its control panel (RA2), both on one console.
+#include "ui/singleton.h"
+
+#include <QTimer>
+
+class RealAudio;
+
+class RmF : public VbForm, public SingleWindow<RmF> {
+    Q_OBJECT
+    PELLUM_SINGLE_WINDOW(RmF)
+public:
+    RmF();
+
+    RealAudio* RA = nullptr;   // "ImageWindow"
+    RealAudio* RA2 = nullptr;  // "ControlPanel"
+    QTimer* Timer1 = nullptr;
+
+    void Timer1_Timer();
+    void layoutControls();
+
+protected:
+    void Form_Load() override;
+    void resizeEvent(QResizeEvent* e) override;
+};

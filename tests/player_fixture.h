@@ -1,0 +1,63 @@
+#pragma once
+// A main window of its own for each test, in a temporary program folder with its own settings.
+#include "platform/dialogs.h"
+#include "platform/media/mediaplayer.h"
+#include "platform/settings.h"
+#include "player/form1.h"
+#include "player/frmabout.h"
+#include "player/loadk.h"
+#include "player/module1.h"
+#include "player/rmf.h"
+#include "tests/support/testenv.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QtTest>
+#include <functional>
+#include <memory>
+
+inline void releaseWindows()
+{
+    SingleWindow<RmF>::release();
+    SingleWindow<Form1>::release();
+    SingleWindow<frmAbout>::release();
+    SingleWindow<loadk>::release();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+inline bool waitFor(const std::function<bool()>& cond, int ms = 8000)
+{
+    QElapsedTimer t;
+    t.start();
+    while (!cond() && t.elapsed() < ms)
+        QTest::qWait(10);
+    return cond();
+}
+
+struct PlayerFixture {
+    std::unique_ptr<TestEnv> env;
+
+    // New surroundings and no window yet.
+    void freshEnv()
+    {
+        releaseWindows();
+        env.reset();
+        env = std::make_unique<TestEnv>();
+        Module1::LanguagePath().clear();
+        Dialogs::clearScript();
+    }
+    Form1& fresh()
+    {
+        freshEnv();
+        return Form1::instance();
+    }
+    ~PlayerFixture() { releaseWindows(); }
+
+    // Paths appended to List1 and rows built, as the open command does.
+    static void add(Form1& f, const QStringList& paths)
+    {
+        for (const QString& p : paths)
+            f.List1->AddItem(p);
+        f.REL();
+    }
+};

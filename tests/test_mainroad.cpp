@@ -1,0 +1,348 @@
+// The main road: start-up and shutdown, the play step's routing, transport, the status timer and the
+// advance at the end of an item, on real playback of WAV files.
+#include "platform/flash/shockwaveflash.h"
+#include "platform/media/realaudio.h"
+#include "platform/programfolder.h"
+#include "player/playlistfile.h"
+#include "tests/player_fixture.h"
+
+#include <QProcess>
+#include <QStandardPaths>
+
+class MainRoadTest : public QObject {
+    Q_OBJECT
+    PlayerFixture fx;
+
+    QStringList wavs(int n, double seconds = 0.3)
+    {
+        QStringList out;
+        for (int i = 0; i < n; ++i)
+            out << writeWav(fx.env->path(QStringLiteral("t%1.wav").arg(i)), seconds);
+        return out;
+    }
+
+private slots:
+    void firstRunAndShutdown()
+    {
+        fx.freshEnv();
+        Module1::Main(QString());
+        Form1& f = Form1::instance();
+        QVERIFY(f.isVisible());
+        QVERIFY(!loadk::instance().isVisible());
+        QCOMPARE(SettingsStore::GetSetting("uc"), QStringLiteral("1"));
+        QCOMPARE(f.windowState() & (Qt::WindowMaximized | Qt::WindowMinimized), Qt::WindowNoState);
+        for (MenuItem* o : {f.sl, f.fs, f.en, f.ccc, f.dd, f.ontop, f.ck, f.cts, f.vitrif, f.shu})
+            QVERIFY(!o->Checked());
+        QVERIFY(f.nor->Checked());
+        QCOMPARE(f.List2->ListCount(), 0);
+        QVERIFY(f.windowTitle().startsWith("PellumPlayer - Version: "));
+        QVERIFY(f.windowTitle().endsWith(" (0)"));
+        f.close();  // the title bar's close runs the unload road
+        QCOMPARE(fx.env->readFile(ProgramFolder::file("afore.pellum")), QByteArray());
+        QCOMPARE(SettingsStore::GetSetting("start"), QStringLiteral("form1"));
+        QCOMPARE(SettingsStore::GetSetting("form1st"), QStringLiteral("0"));
+        QVERIFY(!Form1::isLoaded());
+    }
+
+    void previousListComesBackWithoutPlaying()
+    {
+        fx.freshEnv();
+        fx.env->writeFile("home/afore.pellum", "/m/a.wav\r\n#/m/b.wav\r\n\r\n/m/c.wav\r\n");
+        SettingsStore::SaveSetting("uc", "4");
+        Module1::Main(QString());
+        Form1& f = Form1::instance();
+        QCOMPARE(f.List1->items(), (QStringList{"/m/a.wav", "#/m/b.wav"}));
+        QCOMPARE(f.List2->ListIndex(), -1);
+        QCOMPARE(f.mp->FileName(), QString());
+        QCOMPARE(SettingsStore::GetSetting("uc"), QStringLiteral("5"));
+        f.showMaximized();
+        f.exitc_Click();
+        QCOMPARE(fx.env->readFile(ProgramFolder::file("afore.pellum")), QByteArray("/m/a.wav\r\n#/m/b.wav\r\n"));
+        QCOMPARE(SettingsStore::GetSetting("form1st"), QStringLiteral("2"));
+    }
+
+    void commandLineFileIsAppendedAndPlays()
+    {
+        fx.freshEnv();
+        fx.env->writeFile("home/afore.pellum", "/m/old.wav\r\n");
+        const QString wav = writeWav(fx.env->path("with space $(x).wav"), 2.0);
+        Module1::Main(wav);
+        Form1& f = Form1::instance();
+        QCOMPARE(f.List1->items(), (QStringList{"/m/old.wav", wav}));
+        QCOMPARE(f.List2->ListIndex(), 1);
+        QCOMPARE(f.mp->FileName(), wav);
+        QVERIFY(waitFor([&] { return f.mp->PlayState() == 2; }));
+        QCOMPARE(f.windowTitle(), QStringLiteral("PellumPlayer >> ") + wav);
+        QCOMPARE(f.Label4->text(), QStringLiteral("●with space $(x)"));
+    }
+
+    void routing_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("player");
+        QTest::newRow("list in capitals") << "LIST.PELLUM" << "list";
+        QTest::newRow("list without dot") << "mylistpellum" << "list";
+        QTest::newRow("rm") << "clip.rm" << "rm";
+        QTest::newRow("RM capitals") << "CLIP.RM" << "rm";
+        QTest::newRow("rm without dot") << "storm" << "rm";
+        QTest::newRow("rm and two more letters") << "clip.rmvb" << "mp";
+        QTest::newRow("swf") << "movie.SWF" << "swf";
+        QTest::newRow("wav") << "song.wav" << "mp";
+    }
+    void routing()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, player);
+        Form1& f = fx.fresh();
+        const QString path = fx.env->path(name);
+        if (player == "list")
+            fx.env->writeFile(name, "/m/inner.wav\r\n");
+        PlayerFixture::add(f, {"/m/first.wav", path});
+        f.List2->setListIndex(1);
+        QCOMPARE(f.CurrentIndex, player == "list" ? 0 : 1);
+        RmF& rmf = RmF::instance();
+        if (player == "list") {
+            QCOMPARE(f.List1->items(), (QStringList{"/m/first.wav", "/m/inner.wav"}));
+            return;
+        }
+        QCOMPARE(f.PlayerInactive, player != "mp");
+        QCOMPARE(f.mp->FileName(), player == "mp" ? path : QString());
+        QCOMPARE(rmf.RA->Source(), player == "rm" ? path : QString());
+        QCOMPARE(rmf.isVisible(), player == "rm");
+        QCOMPARE(f.SF->isVisibleTo(&f), player == "swf");
+        QCOMPARE(f.SF->Movie(), player == "swf" ? path : QString());
+        if (player == "rm")
+            QCOMPARE(f.windowTitle(), QStringLiteral("PellumPlayer >> ") + path);
+        if (player == "swf")
+            QCOMPARE(f.Label4->text(), QStringLiteral("●movie"));
+    }
+
+    void nextAndPreviousWrap()
+    {
+        Form1& f = fx.fresh();
+        f.et_Click();  // an empty list: nothing
+        f.ps_Click();
+        PlayerFixture::add(f, {"/m/0.wav", "/m/1.wav", "/m/2.wav"});
+        f.ps_Click();
+        QCOMPARE(f.List2->ListIndex(), -1);  // nothing selected: previous does nothing
+        f.et_Click();
+        QCOMPARE(f.List2->ListIndex(), 0);
+        f.ps_Click();
+        QCOMPARE(f.List2->ListIndex(), 2);
+        f.et_Click();
+        QCOMPARE(f.List2->ListIndex(), 0);
+    }
+
+    void transport()
+    {
+        Form1& f = fx.fresh();
+        f.pa_Click();  // pause while stopped does nothing
+        QCOMPARE(f.mp->PlayState(), 0);
+        QCOMPARE(f.mp->FileName(), QString());
+        PlayerFixture::add(f, wavs(1, 3.0));
+        f.List2->setListIndex(0);
+        QVERIFY(waitFor([&] { return f.mp->PlayState() == 2; }));
+        f.pa_Click();
+        QVERIFY(waitFor([&] { return f.mp->PlayState() == 1; }));
+        f.Tfs();  // full screen option on and paused: unchanged
+        f.fs->setChecked(true);
+        f.mp->setDisplaySize(4);
+        f.Tfs();
+        QCOMPARE(f.mp->DisplaySize(), 4);
+        f.pa_Click();
+        QVERIFY(waitFor([&] { return f.mp->PlayState() == 2; }));
+        f.Tfs();
+        QCOMPARE(f.mp->DisplaySize(), 3);
+        f.fs->setChecked(false);
+        f.Tfs();
+        QCOMPARE(f.mp->DisplaySize(), 4);
+        f.s2x->trigger();
+        QCOMPARE(f.mp->Rate(), 2.0);
+        int checked = 0;
+        for (MenuItem* r : {f.s18x, f.s14x, f.s12x, f.nor, f.s15x, f.s2x})
+            checked += r->Checked();
+        QCOMPARE(checked, 1);
+        QVERIFY(f.s2x->Checked());
+        f.st_Click();
+        QVERIFY(f.PlayerInactive);
+        QCOMPARE(f.mp->FileName(), QString());
+        QCOMPARE(f.PBX->value(), 1);
+        QVERIFY(f.Label6->text().isEmpty());
+    }
+
+    void advanceInOrder()
+    {
+        Form1& f = fx.fresh();
+        PlayerFixture::add(f, wavs(3));
+        f.List2->setListIndex(0);
+        QVERIFY(waitFor([&] { return f.List2->List(2).startsWith('#') && f.mp->PlayState() == 0; }));
+        QTest::qWait(300);
+        QCOMPARE(f.List2->items(), (QStringList{"#01- t0.wav", "#02- t1.wav", "#03- t2.wav"}));
+        QCOMPARE(f.List2->ListIndex(), 2);
+    }
+
+    void repeatAllReplaysMarkedRowThenStops()
+    {
+        Form1& f = fx.fresh();
+        f.en_Click();
+        PlayerFixture::add(f, wavs(3));
+        f.List2->setListIndex(0);
+        // After row 2 ends, row 0 plays again although marked; when it ends it carries two marks and the
+        // skip over the marked rows runs past the end.
+        QVERIFY(waitFor([&] { return f.List2->List(0).startsWith("##"); }, 12000));
+        QTest::qWait(400);
+        QCOMPARE(f.List2->items(), (QStringList{"##01- t0.wav", "#02- t1.wav", "#03- t2.wav"}));
+        QCOMPARE(f.mp->PlayState(), 0);
+    }
+
+    void markedRowsAreSkipped()
+    {
+        Form1& f = fx.fresh();
+        PlayerFixture::add(f, wavs(3));
+        f.List2->setList(1, "#" + f.List2->List(1));
+        f.List2->setList(2, "#" + f.List2->List(2));
+        f.List2->setListIndex(0);
+        QVERIFY(waitFor([&] { return f.List2->List(0).startsWith('#'); }));
+        QTest::qWait(300);
+        QCOMPARE(f.List2->ListIndex(), 0);
+        QCOMPARE(f.mp->PlayState(), 0);
+    }
+
+    void failingLastRowIsDropped_data()
+    {
+        QTest::addColumn<bool>("repeat");
+        QTest::newRow("no repeat") << false;
+        QTest::newRow("repeat all") << true;
+    }
+    void failingLastRowIsDropped()
+    {
+        QFETCH(bool, repeat);
+        Form1& f = fx.fresh();
+        f.show();
+        if (repeat)
+            f.en_Click();
+        const QStringList ok = wavs(1, 3.0);
+        PlayerFixture::add(f, {ok.first(), fx.env->path("gone.wav")});
+        f.List2->setListIndex(1);
+        QVERIFY(waitFor([&] { return f.List1->ListCount() == 1; }));
+        QCOMPARE(f.List1->items(), ok);
+        QCOMPARE(f.List2->ListCount(), 1);
+        if (repeat) {
+            QCOMPARE(f.List2->ListIndex(), 0);
+            QCOMPARE(f.mp->FileName(), ok.first());
+        } else {
+            QCOMPARE(f.List2->ListIndex(), -1);
+        }
+    }
+
+    void failingMiddleRowPlaysTheNext()
+    {
+        Form1& f = fx.fresh();
+        f.show();
+        const QStringList ok = wavs(2, 3.0);
+        PlayerFixture::add(f, {ok[0], fx.env->writeFile("junk.mp3", QByteArray(5000, '\x7f')), ok[1]});
+        f.List2->setListIndex(1);
+        QVERIFY(waitFor([&] { return f.List1->ListCount() == 2; }));
+        QCOMPARE(f.List2->ListIndex(), 1);
+        QCOMPARE(f.mp->FileName(), ok[1]);
+        QCOMPARE(f.List2->items(), (QStringList{"01- t0.wav", "03- t1.wav"}));
+    }
+
+    void failedClipIsKeptWhileHidden()
+    {
+        Form1& f = fx.fresh();
+        f.hide();
+        PlayerFixture::add(f, {fx.env->path("gone.wav")});
+        f.List2->setListIndex(0);
+        QVERIFY(waitFor([&] { return f.mp->ErrorFlag(); }));
+        for (int i = 0; i < 3; ++i)
+            f.Timer1_Timer();
+        QCOMPARE(f.List1->ListCount(), 1);
+    }
+
+    void idleCaptionResetsAfterFiftyTicks()
+    {
+        Form1& f = fx.fresh();
+        f.Timer1->stop();
+        f.setWindowTitle("PellumPlayer >> something");
+        for (int i = 0; i < 50; ++i)
+            f.Timer1_Timer();
+        QCOMPARE(f.windowTitle(), QStringLiteral("PellumPlayer >> something"));
+        f.Timer1_Timer();
+        const QString reset = QStringLiteral(" PellumPlayer - ") + frmAbout::instance().lv->text();
+        QCOMPARE(f.windowTitle(), reset);
+        f.setWindowTitle("again");
+        for (int i = 0; i < 60; ++i)
+            f.Timer1_Timer();
+        QCOMPARE(f.windowTitle(), QStringLiteral("again"));  // once only
+        // Loading and closing a file counts again from zero.
+        f.mp->setFileName(writeWav(fx.env->path("x.wav"), 1.0));
+        f.Timer1_Timer();
+        f.mp->setFileName(QString());
+        for (int i = 0; i < 51; ++i)
+            f.Timer1_Timer();
+        QCOMPARE(f.windowTitle(), reset);
+    }
+
+    void statusTextWhilePlaying()
+    {
+        Form1& f = fx.fresh();
+        PlayerFixture::add(f, wavs(1, 3.0));
+        f.List2->setListIndex(0);
+        QVERIFY(waitFor([&] { return f.mp->PlayState() == 2 && f.mp->Duration() > 0; }));
+        f.Timer1_Timer();
+        QCOMPARE(f.Label3->text(), QStringLiteral("Playing"));
+        QVERIFY(f.Label5->text().endsWith(" / 00:03"));
+        QVERIFY(f.Timer3->isActive());
+        f.Timer3_Timer();
+        QCOMPARE(f.CirclePhase, 1);
+        f.Timer3_Timer();
+        QCOMPARE(f.CirclePhase, 0);
+        f.st_Click();
+        f.Timer1_Timer();
+        QCOMPARE(f.Label3->text(), QStringLiteral("Stopped"));
+        QCOMPARE(f.Label5->text(), f.WelcomeText);
+        QVERIFY(!f.Timer3->isActive());
+    }
+
+    void realMediaClipAdvances()
+    {
+        const QString ffmpeg = QStandardPaths::findExecutable(QStringLiteral("ffmpeg"));
+        if (ffmpeg.isEmpty())
+            QSKIP("ffmpeg is not installed: no RealMedia clip can be made");
+        Form1& f = fx.fresh();
+        const QString rm = fx.env->path("tiny.rm");
+        QProcess p;
+        p.start(ffmpeg, {"-v", "error", "-f", "lavfi", "-i", "sine=frequency=440:duration=1", "-c:a", "ac3",
+                         "-y", rm});
+        QVERIFY(p.waitForFinished(30000) && p.exitCode() == 0);
+        const QStringList next = wavs(1, 3.0);
+        f.shu_Click();  // the RealMedia window moves on in order, shuffle or not
+        PlayerFixture::add(f, {rm, next.first()});
+        f.List2->setListIndex(0);
+        RmF& rmf = RmF::instance();
+        QVERIFY(waitFor([&] { return rmf.RA->GetLength() > 0; }));
+        f.Timer1_Timer();
+        QCOMPARE(f.Label3->text(), QStringLiteral("Stopped"));
+        QVERIFY(f.Label5->text().startsWith("PellumPlayer\r\nAuthor: "));
+        QVERIFY(f.Label5->text().endsWith(" / 00:01"));
+        QVERIFY(waitFor([&] { return f.mp->FileName() == next.first(); }, 10000));
+        QCOMPARE(f.List2->List(0), QStringLiteral("#01- tiny.rm"));
+        QCOMPARE(f.List2->ListIndex(), 1);
+        QVERIFY(!rmf.isVisible());
+    }
+
+    void waitKeepsTheLoopRunning()
+    {
+        QElapsedTimer t;
+        t.start();
+        bool ticked = false;
+        QTimer::singleShot(50, [&] { ticked = true; });
+        Form1::wait(0.2);
+        QVERIFY(t.elapsed() >= 200);
+        QVERIFY(ticked);
+    }
+};
+
+QTEST_MAIN(MainRoadTest)
+#include "test_mainroad.moc"

@@ -1,0 +1,237 @@
+// The play list model: rows, played marks, list files and their reading rules, shuffle.
+#include "player/playlistfile.h"
+#include "tests/player_fixture.h"
+
+#include <QRandomGenerator>
+
+class PlayListTest : public QObject {
+    Q_OBJECT
+    PlayerFixture fx;
+
+private slots:
+    void readingRules_data()
+    {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<int>("rule");
+        QTest::addColumn<QStringList>("lines");
+        using R = PlayListFile::Rule;
+        const QByteArray mixed = "/m/a.mp3\r\n#EXTINF:1,x\r\n\r\n/m/b.mp3\r\n";
+        QTest::newRow("import: # skipped, stops at empty") << mixed << int(R::Import) << QStringList{"/m/a.mp3"};
+        QTest::newRow("last list: # kept") << mixed << int(R::LastList) << QStringList{"/m/a.mp3", "#EXTINF:1,x"};
+        QTest::newRow("title list: to the end")
+            << mixed << int(R::TitleList) << QStringList{"/m/a.mp3", "#EXTINF:1,x", "", "/m/b.mp3"};
+        QTest::newRow("preview: to the end, # hidden")
+            << mixed << int(R::Preview) << QStringList{"/m/a.mp3", "", "/m/b.mp3"};
+        QTest::newRow("pls raw lines") << QByteArray("[playlist]\nFile1=/m/a.mp3\nNumberOfEntries=1\n") << int(R::Import)
+                                       << QStringList{"[playlist]", "File1=/m/a.mp3", "NumberOfEntries=1"};
+        QTest::newRow("first line empty") << QByteArray("\r\n/m/a.mp3\r\n") << int(R::Import) << QStringList{};
+        QTest::newRow("cr only, no last end") << QByteArray("/a b.wav\r/c.wav") << int(R::LastList)
+                                              << QStringList{"/a b.wav", "/c.wav"};
+        QTest::newRow("lines taken whole") << QByteArray("  /m/x.mp3  \n") << int(R::Import)
+                                           << QStringList{"  /m/x.mp3  "};
+        QTest::newRow("latin-1 path") << QByteArray("/m/caf\xe9.mp3\n") << int(R::Import)
+                                      << QStringList{QString::fromUtf8("/m/café.mp3")};
+    }
+    void readingRules()
+    {
+        QFETCH(QByteArray, file);
+        QFETCH(int, rule);
+        QFETCH(QStringList, lines);
+        TestEnv env;
+        QStringList got;
+        QVERIFY(PlayListFile::read(env.writeFile("l.pellum", file), PlayListFile::Rule(rule), &got));
+        QCOMPARE(got, lines);
+        QVERIFY(!PlayListFile::read(env.path("missing.pellum"), PlayListFile::Rule(rule), &got));
+        QVERIFY(got.isEmpty());
+    }
+
+    void relNumbersRowsAndKeepsMarks()
+    {
+        Form1& f = fx.fresh();
+        PlayerFixture::add(f, {"C:\\Music\\one.mp3", "/music/two.wav"});
+        QCOMPARE(f.List2->items(), (QStringList{"01- one.mp3", "02- two.wav"}));
+        f.List2->setList(0, "#01- one.mp3");
+        f.List2->setList(1, "#02- two.wav");
+        PlayerFixture::add(f, {"/m/3.mp3", "/m/4.mp3", "/m/5.mp3"});
+        QCOMPARE(f.List2->items(),
+                 (QStringList{"#01- one.mp3", "#02- two.wav", "03- 3.mp3", "04- 4.mp3", "05- 5.mp3"}));
+        QCOMPARE(f.ShufflePool, f.List1->items());
+
+        // With ClearList every rebuild renumbers from 01 and drops the marks.
+        f.ccc_Click();
+        f.REL();
+        QCOMPARE(f.List2->List(0), QStringLiteral("01- one.mp3"));
+        QCOMPARE(f.List2->ListCount(), 5);
+    }
+
+    void relNumbersPastNinetyNine()
+    {
+        Form1& f = fx.fresh();
+        QStringList paths;
+        for (int i = 0; i < 101; ++i)
+            paths << QStringLiteral("/m/%1.mp3").arg(i);
+        PlayerFixture::add(f, paths);
+        QCOMPARE(f.List2->List(0), QStringLiteral("01- 0.mp3"));
+        QCOMPARE(f.List2->List(98), QStringLiteral("99- 98.mp3"));
+        QCOMPARE(f.List2->List(99), QStringLiteral("100- 99.mp3"));
+    }
+
+    void importAppendsOrReplaces()
+    {
+        Form1& f = fx.fresh();
+        const QString list = fx.env->writeFile("in.m3u", "/m/x.wav\r\n# comment\r\n\r\n/m/after-empty.wav\r\n");
+        PlayerFixture::add(f, {"/m/old.wav"});
+        f.importj(list, 0);
+        QCOMPARE(f.List1->items(), (QStringList{"/m/old.wav", "/m/x.wav"}));
+        QCOMPARE(f.List2->ListCount(), 2);
+        QCOMPARE(f.List2->ListIndex(), 0);  // nothing was playing: row 0 was selected
+        QCOMPARE(f.CurrentIndex, 0);
+
+        f.ccc_Click();
+        f.importj(list, 0);
+        QCOMPARE(f.List1->items(), QStringList{"/m/x.wav"});
+        QCOMPARE(f.List2->items(), QStringList{"01- x.wav"});
+        // ck = 1 (a list row clicked in the list) never clears.
+        f.importj(list, 1);
+        QCOMPARE(f.List1->items(), (QStringList{"/m/x.wav", "/m/x.wav"}));
+    }
+
+    void importOfAnUnreadableFileKeepsTheList()
+    {
+        Form1& f = fx.fresh();
+        PlayerFixture::add(f, {"/m/keep.wav"});
+        f.ccc_Click();
+        f.importj(fx.env->path("missing.pellum"), 0);
+        QCOMPARE(f.List1->items(), QStringList{"/m/keep.wav"});
+        QCOMPARE(f.List2->ListCount(), 1);
+    }
+
+    void badListFilesNeverCrash_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QByteArray noise(200000, '\0');
+        for (char& c : noise)
+            c = char(QRandomGenerator::global()->bounded(256));
+        QTest::newRow("random bytes") << noise;
+        QTest::newRow("nul bytes") << QByteArray("/m/a\0b.wav\r\n/m/c.wav\r\n", 22);
+        QTest::newRow("invalid utf-8") << QByteArray("/m/\xc3\x28\xa0\xa1.wav\n/m/\xf0\x28\x8c\x28.mp3\n");
+        QTest::newRow("one 10 MB line") << QByteArray(10 * 1024 * 1024, 'a');
+    }
+    void badListFilesNeverCrash()
+    {
+        QFETCH(QByteArray, bytes);
+        Form1& f = fx.fresh();
+        PlayerFixture::add(f, {"/m/first.wav"});
+        const QString path = fx.env->writeFile("bad.pellum", bytes);
+        QStringList expected;
+        PlayListFile::read(path, PlayListFile::Rule::Import, &expected);
+        f.importj(path, 0);
+        QCOMPARE(f.List1->ListCount(), 1 + int(expected.size()));
+        QCOMPARE(f.List1->List(0), QStringLiteral("/m/first.wav"));
+        QCOMPARE(f.List2->ListCount(), f.List1->ListCount());
+    }
+
+    void cfMeasuresFiles()
+    {
+        Form1& f = fx.fresh();
+        QCOMPARE(Form1::CF(fx.env->writeFile("five.bin", "12345")), 5LL);
+        QCOMPARE(Form1::CF(fx.env->path("missing")), 0LL);
+        QCOMPARE(Form1::CF(fx.env->home()), 0LL);
+        QCOMPARE(Form1::CF(QString()), 0LL);
+        Q_UNUSED(f);
+    }
+
+    void shufflePlaysEachRowOnce()
+    {
+        Form1& f = fx.fresh();
+        QStringList paths;
+        for (int i = 0; i < 3; ++i)
+            paths << writeWav(fx.env->path(QStringLiteral("s%1.wav").arg(i)), 0.2);
+        PlayerFixture::add(f, paths);
+        f.shu_Click();
+        QSet<int> drawn;
+        for (int i = 0; i < 3; ++i) {
+            f.List2->setListIndex(-1);
+            f.mp_EndOfStream();
+            QVERIFY(f.List2->ListIndex() >= 0);
+            drawn.insert(f.List2->ListIndex());
+        }
+        QCOMPARE(drawn.size(), 3);
+        // Without RepeatAll the fourth draw selects nothing.
+        f.List2->setListIndex(-1);
+        f.mp_EndOfStream();
+        QCOMPARE(f.List2->ListIndex(), -1);
+        // With RepeatAll the rows are drawable again.
+        f.en_Click();
+        f.mp_EndOfStream();
+        QVERIFY(f.List2->ListIndex() >= 0);
+    }
+
+    void saveWritesTheListWhole()
+    {
+        Form1& f = fx.fresh();
+        const QString target = fx.env->path("saved.pellum");
+        Dialogs::answer(target);
+        f.ol_Click();
+        QVERIFY(!QFile::exists(target));  // an empty list writes nothing
+        PlayerFixture::add(f, {"/m/a b.mp3", "C:\\x.wav"});
+        Dialogs::answer(target);
+        f.ol_Click();
+        QCOMPARE(fx.env->readFile(target), QByteArray("/m/a b.mp3\r\nC:\\x.wav\r\n"));
+        QCOMPARE(Dialogs::shown().last().text, QStringLiteral("PellumPlayer List(*.pellum)|*.pellum"));
+        QCOMPARE(Dialogs::shown().last().flags, 2);
+        f.ol_Click();  // cancelled: the file stays
+        QVERIFY(QFile::exists(target));
+    }
+
+    void optionsWriteTheirKeys_data()
+    {
+        QTest::addColumn<QString>("item");
+        QTest::addColumn<QString>("key");
+        QTest::newRow("sl") << "sl" << "sl";
+        QTest::newRow("fs") << "fs" << "fullscreen";
+        QTest::newRow("en") << "en" << "repeat";
+        QTest::newRow("ccc") << "ccc" << "clearlist";
+        QTest::newRow("dd") << "dd" << "dd";
+        QTest::newRow("ontop") << "ontop" << "ontop";
+        QTest::newRow("ck") << "ck" << "cpp";
+        QTest::newRow("cts") << "cts" << "cts";
+        QTest::newRow("vitrif") << "vitrif" << "vitrif";
+        QTest::newRow("shu") << "shu" << "shu";
+    }
+    void optionsWriteTheirKeys()
+    {
+        QFETCH(QString, item);
+        QFETCH(QString, key);
+        Form1& f = fx.fresh();
+        auto* mi = f.findChild<MenuItem*>(item);
+        QVERIFY(mi);
+        QVERIFY(!mi->Checked());
+        mi->trigger();  // as the user's click
+        QVERIFY(mi->Checked());
+        QCOMPARE(SettingsStore::GetSetting(key), QStringLiteral("True"));
+        mi->trigger();
+        QVERIFY(!mi->Checked());
+        QCOMPARE(SettingsStore::GetSetting(key), QStringLiteral("False"));
+        if (key != item)
+            QCOMPARE(SettingsStore::GetSetting(item, "absent"), QStringLiteral("absent"));
+        // The next start restores the mark.
+        mi->trigger();
+        releaseWindows();
+        SettingsStore::reset();
+        QVERIFY(Form1::instance().findChild<MenuItem*>(item)->Checked());
+    }
+
+    void showBarHidesTheSeekBar()
+    {
+        Form1& f = fx.fresh();
+        QVERIFY(!f.PBX->isVisibleTo(&f));
+        f.sl_Click();
+        QVERIFY(f.PBX->isVisibleTo(&f));
+        f.sl_Click();
+        QVERIFY(!f.PBX->isVisibleTo(&f));
+    }
+};
+
+QTEST_MAIN(PlayListTest)
+#include "test_playlist.moc"
