@@ -1,0 +1,119 @@
+#include "platform/desktop/shell.h"
+
+#include <QDesktopServices>
+#include <QFileInfo>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QUrl>
+
+namespace Shell {
+namespace {
+
+Launcher& testLauncher()
+{
+    static Launcher l;
+    return l;
+}
+
+QString find(const QString& name) { return QStandardPaths::findExecutable(name); }
+
+// An address has a scheme of two or more letters ("http:", "mailto:"); everything else is a path.
+bool looksLikeAddress(const QString& s)
+{
+    static const QRegularExpression scheme(QStringLiteral("^[A-Za-z][A-Za-z0-9+.-]+:"));
+    return scheme.match(s).hasMatch() && !QFileInfo::exists(s);
+}
+
+bool openUrl(const QUrl& url)
+{
+    if (testLauncher())
+        return testLauncher()(QString::fromLatin1(kOpenUrl), {url.toString(QUrl::FullyEncoded)});
+    if (QDesktopServices::openUrl(url))
+        return true;
+    qWarning("Shell: could not open %s", qPrintable(url.toDisplayString()));
+    return false;
+}
+
+}  // namespace
+
+void setLauncherForTests(Launcher launcher) { testLauncher() = std::move(launcher); }
+
+bool start(const QString& program, const QStringList& args)
+{
+    if (testLauncher())
+        return testLauncher()(program, args);
+    if (QProcess::startDetached(program, args))
+        return true;
+    qWarning("Shell: could not start %s", qPrintable(program));
+    return false;
+}
+
+bool openDocument(const QString& pathOrAddress)
+{
+    if (pathOrAddress.trimmed().isEmpty()) {
+        qWarning("Shell: nothing to open");
+        return false;
+    }
+    if (looksLikeAddress(pathOrAddress)) {
+        const QUrl url(pathOrAddress.trimmed(), QUrl::TolerantMode);
+        if (!url.isValid()) {
+            qWarning("Shell: not a valid address: %s", qPrintable(pathOrAddress));
+            return false;
+        }
+        return openUrl(url);
+    }
+    const QFileInfo fi(pathOrAddress);
+    if (!fi.exists()) {
+        qWarning("Shell: %s does not exist", qPrintable(pathOrAddress));
+        return false;
+    }
+    return openUrl(QUrl::fromLocalFile(fi.absoluteFilePath()));
+}
+
+bool startMixer()
+{
+    struct Mixer {
+        const char* program;
+        QStringList args;
+    };
+    const Mixer mixers[] = {
+        {"pavucontrol", {}},
+        {"pavucontrol-qt", {}},
+        {"gnome-control-center", {QStringLiteral("sound")}},
+        {"kmix", {}},
+        {"xfce4-mixer", {}},
+    };
+    for (const Mixer& m : mixers) {
+        const QString exe = find(QString::fromLatin1(m.program));
+        if (!exe.isEmpty())
+            return start(exe, m.args);
+    }
+    const QString terminal = find(QStringLiteral("x-terminal-emulator"));
+    const QString alsamixer = find(QStringLiteral("alsamixer"));
+    if (!terminal.isEmpty() && !alsamixer.isEmpty())
+        return start(terminal, {QStringLiteral("-e"), alsamixer});
+    qWarning("Shell: no volume mixer found");
+    return false;
+}
+
+bool startTextEditor(const QString& file, bool maximised)
+{
+    Q_UNUSED(maximised);
+    if (file.isEmpty()) {
+        qWarning("Shell: no file to edit");
+        return false;
+    }
+    // An absolute path never starts with "-", so no editor takes it for an option.
+    const QString path = QFileInfo(file).absoluteFilePath();
+    for (const char* name : {"gnome-text-editor", "gedit", "kate", "mousepad", "pluma", "xed", "featherpad", "leafpad"}) {
+        const QString exe = find(QString::fromLatin1(name));
+        if (!exe.isEmpty())
+            return start(exe, {path});
+    }
+    return openDocument(path);
+}
+
+bool openFileManager(const QString& folder) { return openDocument(folder); }
+
+}  // namespace Shell
