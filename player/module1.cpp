@@ -10,6 +10,7 @@
 #include <QApplication>
 #include <QIcon>
 #include <QStringList>
+#include <QTimer>
 #include <clocale>
 
 namespace Module1 {
@@ -87,6 +88,9 @@ int run(int argc, char** argv)
     QStringList args = QCoreApplication::arguments();
     args.removeFirst();
     Main(args.join(QLatin1Char(' ')));
+    // For start-up measurements: leave as soon as the first window has been shown and painted.
+    if (qEnvironmentVariableIsSet("PELLUM_QUIT_WHEN_SHOWN"))
+        QTimer::singleShot(0, &app, [] { QCoreApplication::exit(0); });
     return app.exec();
 }
 

@@ -1,0 +1,101 @@
+// Benchmarks of the play list model, the language lookup and the skin shape.
+// Run: build/bench_core (offscreen; needs no display).
+#include "platform/settings.h"
+#include "player/form1.h"
+#include "player/module1.h"
+#include "player/playlistfile.h"
+#include "player/she.h"
+#include "tests/support/testenv.h"
+
+#include <QApplication>
+#include <QImage>
+#include <QPainter>
+#include <benchmark/benchmark.h>
+#include <clocale>
+
+namespace {
+
+QStringList hundredThousand()
+{
+    QStringList paths;
+    paths.reserve(100000);
+    for (int i = 0; i < 100000; ++i)
+        paths << QStringLiteral("/home/user/Music/Album %1/%2 - a song title.mp3").arg(i / 12).arg(i);
+    return paths;
+}
+
+void BM_REL_FullRebuild100k(benchmark::State& state)
+{
+    Form1& f = Form1::instance();
+    f.List1->Clear();
+    f.List1->AddItems(hundredThousand());
+    for (auto _ : state) {
+        f.List2->Clear();
+        f.REL();
+        benchmark::DoNotOptimize(f.List2->ListCount());
+    }
+}
+BENCHMARK(BM_REL_FullRebuild100k)->Unit(benchmark::kMillisecond);
+
+void BM_importj100k(benchmark::State& state)
+{
+    TestEnv env;
+    const QString list = env.path("big.pellum");
+    PlayListFile::write(list, hundredThousand());
+    Form1& f = Form1::instance();
+    for (auto _ : state) {
+        state.PauseTiming();
+        f.List1->Clear();
+        f.List2->Clear();
+        state.ResumeTiming();
+        f.importj(list, 1);
+        benchmark::DoNotOptimize(f.List1->ListCount());
+    }
+}
+BENCHMARK(BM_importj100k)->Unit(benchmark::kMillisecond);
+
+void BM_GL_OneKey(benchmark::State& state)
+{
+    TestEnv env;
+    QByteArray ini = "[language]\r\n";
+    for (int i = 0; i < 120; ++i)
+        ini += "key" + QByteArray::number(i) + "=Some translated text number " + QByteArray::number(i) + "\r\n";
+    Module1::LanguagePath() = env.writeFile("lang.ini", ini);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(SHE::LangText(QStringLiteral("key60"), QStringLiteral("Default")));
+    Module1::LanguagePath().clear();
+}
+BENCHMARK(BM_GL_OneKey)->Unit(benchmark::kMicrosecond);
+
+void BM_MakeSkinRegion591x443(benchmark::State& state)
+{
+    TestEnv env;
+    SettingsStore::SaveFlag(QStringLiteral("vitrif"), true);
+    QImage skin(591, 443, QImage::Format_RGB32);
+    skin.fill(qRgb(255, 0, 255));
+    QPainter p(&skin);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setBrush(QColor(40, 60, 90));
+    p.drawRoundedRect(QRect(10, 10, 571, 423), 60, 60);
+    p.setBrush(QColor(255, 0, 255));
+    for (int i = 0; i < 12; ++i)
+        p.drawEllipse(QPoint(60 + i * 42, 380), 14, 14);
+    p.end();
+    for (auto _ : state)
+        benchmark::DoNotOptimize(SHE::MakeSkinRegion(skin).rectCount());
+}
+BENCHMARK(BM_MakeSkinRegion591x443)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    qputenv("PELLUM_NULL_OUTPUT", "1");
+    QApplication app(argc, argv);
+    std::setlocale(LC_NUMERIC, "C");
+    TestEnv env;
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    return 0;
+}
