@@ -55,6 +55,7 @@ void MediaPlayer::setFileName(const QString& path)
 {
     fileName_ = path;
     error_ = false;
+    startAt_ = 0;
     if (path.isEmpty()) {
         engine_->stop();
         return;
@@ -63,13 +64,16 @@ void MediaPlayer::setFileName(const QString& path)
     engine_->load(path);
 }
 
-double MediaPlayer::CurrentPosition() const { return engine_->idle() ? 0.0 : engine_->timePos(); }
+double MediaPlayer::CurrentPosition() const { return engine_->idle() ? startAt_ : engine_->timePos(); }
 
 void MediaPlayer::setCurrentPosition(double seconds)
 {
-    if (engine_->idle())
-        return;
-    engine_->command({QStringLiteral("seek"), QString::number(seconds, 'f', 3), QStringLiteral("absolute")});
+    if (!(seconds >= 0))  // also NaN
+        seconds = 0;
+    if (!engine_->idle())
+        engine_->seek(seconds);  // kept by the engine until the clip is open
+    else if (!fileName_.isEmpty())
+        startAt_ = seconds;      // stopped: the next Play starts there
 }
 
 double MediaPlayer::Duration() const { return engine_->duration(); }
@@ -139,6 +143,9 @@ void MediaPlayer::Play()
         view_->attach(*engine_);
         engine_->load(fileName_);
         engine_->setDouble("speed", rate_);
+        if (startAt_ > 0)
+            engine_->seek(startAt_);
+        startAt_ = 0;
     } else {
         engine_->setFlag("pause", false);
     }
@@ -153,6 +160,7 @@ void MediaPlayer::Pause()
 void MediaPlayer::Stop()
 {
     // The clip stays named; Play starts it again from the beginning.
+    startAt_ = 0;
     engine_->stop();
 }
 

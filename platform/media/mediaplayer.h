@@ -74,5 +74,6 @@ private:
     int displaySize_ = 4;
     int volume_ = -1;
     bool error_ = false;
+    double startAt_ = 0;  // a position set while stopped: where the next Play starts
     QHash<int, bool> flags_;
 };

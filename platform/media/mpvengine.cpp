@@ -9,7 +9,7 @@ namespace {
 
 constexpr quint64 kLoadTag = quint64(1) << 40;
 
-enum Observed : uint64_t { TimePos = 1, Duration, Pause, IdleActive, Speed, Buffering, CacheSpeed, Metadata, VolumeProp };
+enum Observed : uint64_t { TimePos = 1, Duration, Pause, IdleActive, Speed, Buffering, CacheSpeed, Metadata, VolumeProp, PathProp };
 
 QVariant nodeToVariant(const mpv_node* n)
 {
@@ -53,6 +53,8 @@ MpvEngine::MpvEngine(QObject* parent) : QObject(parent)
         {"osc", "no"},            {"terminal", "no"},            {"force-window", "no"},
         {"vo", "null"}, {"ytdl", "no"},          {"load-scripts", "no"},
         {"config", "no"},         {"audio-display", "no"},
+        // Pointer events over the video belong to the control, not to mpv.
+        {"input-cursor", "no"},   {"cursor-autohide", "no"},
     };
     for (const auto& o : opts)
         mpv_set_option_string(handle_, o[0], o[1]);
@@ -73,6 +75,7 @@ MpvEngine::MpvEngine(QObject* parent) : QObject(parent)
     mpv_observe_property(handle_, CacheSpeed, "cache-speed", MPV_FORMAT_DOUBLE);
     mpv_observe_property(handle_, Metadata, "metadata", MPV_FORMAT_NODE);
     mpv_observe_property(handle_, VolumeProp, "volume", MPV_FORMAT_DOUBLE);
+    mpv_observe_property(handle_, PathProp, "path", MPV_FORMAT_STRING);
     mpv_set_wakeup_callback(
         handle_,
         [](void* self) {
@@ -143,8 +146,13 @@ void MpvEngine::load(const QString& url)
     paused_ = false;
     idle_ = false;
     currentEntry_ = -1;
-    if (!handle_)
+    startedEntry_ = -1;
+    loaded_ = false;
+    pendingSeek_ = -1;
+    if (!handle_) {
+        idle_ = true;
         return;
+    }
     // The reply names the new entry; until it comes, events of any entry belong to clips replaced.
     loadTag_ = kLoadTag | quint64(++loadSeq_);
     const QByteArray u = url.toUtf8();
@@ -157,8 +165,24 @@ void MpvEngine::stop()
     currentEntry_ = -1;
     loadTag_ = 0;
     idle_ = true;
+    loaded_ = false;
+    pendingSeek_ = -1;
     timePos_ = 0;
     command({QStringLiteral("stop")});
+}
+
+void MpvEngine::seek(double seconds)
+{
+    if (!(seconds >= 0))  // also drops NaN
+        seconds = 0;
+    if (loaded_) {
+        timePos_ = seconds;
+        command({QStringLiteral("seek"), QString::number(seconds, 'f', 3), QStringLiteral("absolute")});
+    } else if (!idle_) {
+        // mpv refuses a seek before the file is open: keep it for FILE_LOADED.
+        timePos_ = seconds;
+        pendingSeek_ = seconds;
+    }
 }
 
 QString MpvEngine::metadata(const QString& key) const
@@ -207,6 +231,7 @@ void MpvEngine::handle(mpv_event* e)
             for (const auto& [entry, reason] : earlyEnds_)
                 if (entry == currentEntry_) {
                     idle_ = true;
+                    loaded_ = false;
                     if (reason == QLatin1String("eof"))
                         timePos_ = duration_;
                     currentEntry_ = -1;
@@ -216,12 +241,21 @@ void MpvEngine::handle(mpv_event* e)
         }
         break;
     case MPV_EVENT_START_FILE:
-        if (static_cast<mpv_event_start_file*>(e->data)->playlist_entry_id == currentEntry_)
+        startedEntry_ = static_cast<mpv_event_start_file*>(e->data)->playlist_entry_id;
+        if (startedEntry_ == currentEntry_)
             emit fileStarted();
         break;
     case MPV_EVENT_FILE_LOADED:
-        if (currentEntry_ >= 0)
+        // FILE_LOADED names no entry: it is the current clip's when the last started entry is.
+        if (currentEntry_ >= 0 && startedEntry_ == currentEntry_) {
+            loaded_ = true;
+            if (pendingSeek_ >= 0) {
+                const double s = pendingSeek_;
+                pendingSeek_ = -1;
+                seek(s);
+            }
             emit fileLoaded();
+        }
         break;
     case MPV_EVENT_END_FILE: {
         const auto* end = static_cast<mpv_event_end_file*>(e->data);
@@ -236,6 +270,7 @@ void MpvEngine::handle(mpv_event* e)
             break;
         currentEntry_ = -1;
         idle_ = true;
+        loaded_ = false;
         if (reason == QLatin1String("eof"))
             timePos_ = duration_;
         emit fileEnded(reason);
@@ -245,7 +280,12 @@ void MpvEngine::handle(mpv_event* e)
         const auto* p = static_cast<mpv_event_property*>(e->data);
         const bool has = p->format != MPV_FORMAT_NONE && p->data;
         switch (e->reply_userdata) {
-        case TimePos: if (has) timePos_ = *static_cast<double*>(p->data); break;
+        case TimePos:
+            // Until a seek asked for while opening is made, the position reads as its target.
+            if (has && pendingSeek_ < 0)
+                timePos_ = *static_cast<double*>(p->data);
+            break;
+        case PathProp: path_ = has ? QString::fromUtf8(*static_cast<char**>(p->data)) : QString(); break;
         case Duration: if (has) duration_ = *static_cast<double*>(p->data); break;
         case Pause: paused_ = has && *static_cast<int*>(p->data); break;
         case IdleActive:

@@ -33,6 +33,10 @@ public:
     // of the replaced entry are told apart.
     void load(const QString& url);
     void stop();
+    // Seeks to `seconds` from the start. While the clip is still opening the seek is kept and made as
+    // soon as it is open; with nothing loaded it is dropped.
+    void seek(double seconds);
+    bool loaded() const { return loaded_; }  // the current clip is open (between FILE_LOADED and its end)
 
     // The observed cache.
     double timePos() const { return timePos_; }
@@ -44,6 +48,7 @@ public:
     int bufferingState() const { return buffering_; }
     double cacheSpeed() const { return cacheSpeed_; }
     QString metadata(const QString& key) const;  // case-insensitive tag lookup
+    QString path() const { return path_; }       // what mpv has open, empty when idle
 
 signals:
     void fileStarted();
@@ -61,6 +66,10 @@ private:
     quint64 loadSeq_ = 0;
     QList<QPair<long long, QString>> earlyEnds_;
     long long currentEntry_ = -1;  // playlist entry id of the current file
+    long long startedEntry_ = -1;  // entry of the last START_FILE
+    bool loaded_ = false;
+    double pendingSeek_ = -1;      // a seek asked for while the clip was opening
+    QString path_;
     double timePos_ = 0;
     double duration_ = 0;
     bool paused_ = false;

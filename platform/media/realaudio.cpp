@@ -3,6 +3,7 @@
 #include "platform/media/mpvengine.h"
 #include "platform/media/videoview.h"
 
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHash>
 #include <QPushButton>
@@ -33,6 +34,25 @@ struct RealAudio::Console {
         return *engine;
     }
 };
+
+namespace {
+
+// What mpv is given for a source. The windows write "file://" and the path as it is, not
+// percent-encoded, so a name holding "#" or "%" must not be read as a URL; a well-formed file URL is
+// still accepted when no file of the literal name exists.
+QString playTarget(const QString& source)
+{
+    static const QString prefix = QStringLiteral("file://");
+    if (!source.startsWith(prefix, Qt::CaseInsensitive))
+        return source;  // a plain path or a stream address
+    const QString literal = source.mid(prefix.size());
+    if (QFileInfo::exists(literal))
+        return literal;
+    const QUrl url(source);
+    return url.isLocalFile() ? url.toLocalFile() : literal;
+}
+
+}  // namespace
 
 RealAudio::Console& RealAudio::console(const QString& name)
 {
@@ -96,10 +116,8 @@ void RealAudio::DoPlay()
     if (console_->picture)
         console_->picture->attach(mpv);
     if (mpv.idle()) {
-        const QUrl url(console_->source);
-        const QString target = url.isLocalFile() ? url.toLocalFile() : console_->source;
         console_->ended = false;
-        mpv.load(target);
+        mpv.load(playTarget(console_->source));
     } else {
         mpv.setFlag("pause", false);
     }
@@ -128,9 +146,8 @@ long RealAudio::GetPosition() const
 
 void RealAudio::SetPosition(long ms)
 {
-    if (console_->engine && !console_->engine->idle())
-        console_->engine->command(
-            {QStringLiteral("seek"), QString::number(ms / 1000.0, 'f', 3), QStringLiteral("absolute")});
+    if (console_->engine)
+        console_->engine->seek(ms / 1000.0);  // kept until the clip is open; dropped when stopped
 }
 
 void RealAudio::SetFullScreen()

@@ -20,8 +20,7 @@ void VideoView::attach(MpvEngine& engine)
     attached_ = true;
     setAttribute(Qt::WA_NativeWindow);
     setAttribute(Qt::WA_DontCreateNativeAncestors);
-    // mpv draws straight into this window; Qt must not paint over it.
-    setAttribute(Qt::WA_PaintOnScreen);
-    setAttribute(Qt::WA_NoSystemBackground);
     engine.setWindowId(winId(), QStringLiteral("x11"));
+    // mpv leaves its last picture in the window when a clip ends; paint the window black again.
+    connect(&engine, &MpvEngine::fileEnded, this, qOverload<>(&QWidget::update));
 }

@@ -70,6 +70,41 @@ private slots:
         QVERIFY(waitFor([&] { return mp.CurrentPosition() >= 3.0; }));
     }
 
+    // Bookmarks set the file name and seek at once, before the clip is open; a seek while stopped is
+    // where the next Play starts.
+    void seekBeforeTheClipIsOpen_data()
+    {
+        QTest::addColumn<bool>("stoppedFirst");
+        QTest::newRow("right after the file name") << false;
+        QTest::newRow("while stopped") << true;
+    }
+    void seekBeforeTheClipIsOpen()
+    {
+        QFETCH(bool, stoppedFirst);
+        MediaPlayer mp;
+        QSignalSpy ends(&mp, &MediaPlayer::EndOfStream);
+        const QString wav = writeWav(env.path("k.wav"), 1.5);
+        QElapsedTimer t;
+        if (stoppedFirst) {
+            mp.setFileName(wav);
+            QVERIFY(waitFor([&] { return mp.PlayState() == 2; }));
+            mp.Stop();
+            QCOMPARE(mp.PlayState(), 0);
+            mp.setCurrentPosition(1.0);
+            QCOMPARE(mp.CurrentPosition(), 1.0);
+            t.start();
+            mp.Play();
+        } else {
+            t.start();
+            mp.setFileName(wav);
+            mp.setCurrentPosition(1.0);
+        }
+        QVERIFY(waitFor([&] { return ends.count() == 1; }));
+        // From the start it would take 1.5 s.
+        QVERIFY2(t.elapsed() < 1200, qPrintable(QString::number(t.elapsed())));
+        QCOMPARE(ends.count(), 1);
+    }
+
     void rateTwoHalvesTheTime()
     {
         MediaPlayer mp;

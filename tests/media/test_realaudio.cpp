@@ -22,9 +22,17 @@ class RealAudioTest : public QObject {
     }
 
 private slots:
+    void sharedConsolePlaysToTheEnd_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("blank in the name") << QStringLiteral("clip one.wav");
+        // The windows write "file://" and the bare path: these must not be read as URL syntax.
+        QTest::newRow("hash and percent in the name") << QStringLiteral("clip #1 50%20.wav");
+    }
     void sharedConsolePlaysToTheEnd()
     {
-        const QString wav = writeWav(env.path("clip one.wav"), 0.7);
+        QFETCH(QString, name);
+        const QString wav = writeWav(env.path(name), 0.7);
         RealAudio picture(QStringLiteral("t1"), RealAudio::ImageWindow);
         RealAudio panel(QStringLiteral("t1"), RealAudio::ControlPanel);
         const QString source = QStringLiteral("file://") + wav;
@@ -53,6 +61,19 @@ private slots:
         QCOMPARE(ra.fullScreenRequests(), 1);
         ra.setSource(QString());
         QCOMPARE(ra.Source(), QString());
+    }
+
+    void seekRightAfterPlay()
+    {
+        // A bookmark plays the clip and seeks at once, before it is open.
+        RealAudio ra(QStringLiteral("t4"), RealAudio::ImageWindow);
+        ra.setSource(QStringLiteral("file://") + writeWav(env.path("mark.wav"), 1.5));
+        QElapsedTimer t;
+        t.start();
+        ra.DoPlay();
+        ra.SetPosition(1000);
+        QVERIFY(waitFor([&] { return ra.GetLength() > 0 && ra.GetLength() == ra.GetPosition(); }));
+        QVERIFY2(t.elapsed() < 1200, qPrintable(QString::number(t.elapsed())));
     }
 
     void realMediaClip()
