@@ -45,8 +45,15 @@ QByteArray lzmaStart(const QByteArray& props, const QByteArray& data, int want, 
     // The "alone" format is the 5 property bytes, an 8-byte uncompressed size (all ones: unknown) and the
     // raw data, which is exactly what the movie holds once the size is put in.
     QByteArray in = props + QByteArray(8, char(0xFF)) + data;
+    // Only the first few bytes are decoded, and they cannot refer back further than themselves, so a
+    // small dictionary does: a movie that states a dictionary of gigabytes costs no memory.
+    const quint32 dict = le32(reinterpret_cast<const uchar*>(in.constData()) + 1);
+    constexpr quint32 kDict = 64 * 1024;
+    if (dict > kDict)
+        for (int i = 0; i < 4; ++i)
+            in[1 + i] = char(kDict >> (8 * i));
     lzma_stream ls = LZMA_STREAM_INIT;
-    if (lzma_alone_decoder(&ls, UINT64_MAX) != LZMA_OK) {
+    if (lzma_alone_decoder(&ls, 64 * 1024 * 1024) != LZMA_OK) {
         *error = QStringLiteral("The LZMA decoder could not be started.");
         return {};
     }

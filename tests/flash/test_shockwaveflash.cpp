@@ -151,6 +151,19 @@ private slots:
         QCOMPARE(int(h.frameCount), frames);
     }
 
+    // A stated LZMA dictionary of 4 GiB reads like any other (and allocates nothing of that size).
+    void lzmaHugeDictionary()
+    {
+        const QByteArray b = body({15, 0, 11000, 0, 8000}, 0x1800, 10, QByteArray(500, 'y'));
+        QByteArray m = movie('Z', 13, b);
+        for (int i = 13; i < 17; ++i)
+            m[i] = char(0xFF);
+        const SwfHeader h = readSwfHeader(m);
+        QVERIFY2(h.ok, qPrintable(h.error));
+        QCOMPARE(h.xMax, 11000);
+        QCOMPARE(h.frameCount, quint16(10));
+    }
+
     // Every prefix of a movie either gives the right header or an error text, and a prefix that stops
     // before the header's last byte always gives an error.
     void truncatedAtEveryLength_data()
