@@ -52,12 +52,13 @@ void Form1::buildElements()
     Frame1->setObjectName(QStringLiteral("Frame1"));
     Frame1->setFrameShape(QFrame::NoFrame);
 
+    // Stacked bottom to top: the video, the backdrop shown over it for audio-only files, the list.
+    mp = new MediaPlayer(Frame1);
+    mp->setObjectName(QStringLiteral("mp"));
+
     Picture2 = new QLabel(Frame1);
     Picture2->setObjectName(QStringLiteral("Picture2"));
     Picture2->setAutoFillBackground(true);
-
-    mp = new MediaPlayer(Frame1);
-    mp->setObjectName(QStringLiteral("mp"));
 
     List1 = new ListBox(Frame1);
     List1->setObjectName(QStringLiteral("List1"));
