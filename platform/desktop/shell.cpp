@@ -27,9 +27,9 @@ bool looksLikeAddress(const QString& s)
 
 bool openUrl(const QUrl& url)
 {
-    if (testLauncher())
-        return testLauncher()(QString::fromLatin1(kOpenUrl), {url.toString(QUrl::FullyEncoded)});
-    if (QDesktopServices::openUrl(url))
+    const bool ok = testLauncher() ? testLauncher()(QString::fromLatin1(kOpenUrl), {url.toString(QUrl::FullyEncoded)})
+                                   : QDesktopServices::openUrl(url);
+    if (ok)
         return true;
     qWarning("Shell: could not open %s", qPrintable(url.toDisplayString()));
     return false;
@@ -41,9 +41,8 @@ void setLauncherForTests(Launcher launcher) { testLauncher() = std::move(launche
 
 bool start(const QString& program, const QStringList& args)
 {
-    if (testLauncher())
-        return testLauncher()(program, args);
-    if (QProcess::startDetached(program, args))
+    const bool ok = testLauncher() ? testLauncher()(program, args) : QProcess::startDetached(program, args);
+    if (ok)
         return true;
     qWarning("Shell: could not start %s", qPrintable(program));
     return false;

@@ -94,8 +94,12 @@ private slots:
     {
         fakePrograms({"kmix"});
         launcherResult = false;
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("^Shell: could not start .*/kmix$"));
         QVERIFY(!Shell::startMixer());
         QCOMPARE(started.size(), 1);
+        const QString file = env.writeFile("f.txt", "x");
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("^Shell: could not open .*f.txt$"));
+        QVERIFY(!Shell::openDocument(file));
     }
 
     void textEditor_data()
