@@ -128,6 +128,9 @@ public:
     void vitrif_Click();
     void shu_Click();
 
+    // --- file commands, recent files, bookmarks, list editing, drop, capture ---
+    // (declared here, defined in form1_commands.cpp, form1_recent.cpp, form1_capture.cpp)
+
 protected:
     void Form_Load() override;
     void Form_Unload(int& cancel) override;
