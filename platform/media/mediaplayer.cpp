@@ -10,6 +10,7 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QResizeEvent>
+#include <QScreen>
 #include <QVBoxLayout>
 #include <cmath>
 
@@ -101,6 +102,9 @@ void MediaPlayer::setDisplaySize(int size)
         // Full screen: the view leaves the control for a screen of its own; a double click brings it back.
         view_->setParent(nullptr);
         view_->setWindowFlag(Qt::FramelessWindowHint);
+        // Without a window manager showFullScreen alone leaves the size as it was.
+        if (QScreen* s = screen())
+            view_->setGeometry(s->geometry());
         view_->showFullScreen();
     } else if (view_->parentWidget() != this) {
         view_->setParent(this);

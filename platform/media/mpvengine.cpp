@@ -150,7 +150,9 @@ void MpvEngine::load(const QString& url)
     loaded_ = false;
     pendingSeek_ = -1;
     if (!handle_) {
+        // No engine: the clip fails like an unplayable file, reported after the caller returns.
         idle_ = true;
+        QMetaObject::invokeMethod(this, [this] { emit fileEnded(QStringLiteral("error")); }, Qt::QueuedConnection);
         return;
     }
     // The reply names the new entry; until it comes, events of any entry belong to clips replaced.

@@ -76,16 +76,23 @@ private slots:
         QVERIFY2(t.elapsed() < 1200, qPrintable(QString::number(t.elapsed())));
     }
 
+    void realMediaClip_data()
+    {
+        QTest::addColumn<QStringList>("audio");
+        QTest::newRow("rv10 and ac3") << QStringList{"-c:a", "ac3"};
+        QTest::newRow("rv10 and real_144") << QStringList{"-c:a", "real_144", "-ac", "1", "-ar", "8000"};
+    }
     void realMediaClip()
     {
+        QFETCH(QStringList, audio);
         const QString ffmpeg = QStandardPaths::findExecutable(QStringLiteral("ffmpeg"));
         if (ffmpeg.isEmpty())
             QSKIP("ffmpeg is not installed: no RealMedia clip can be made");
         const QString rm = env.path("tiny.rm");
         QProcess p;
-        p.start(ffmpeg, {"-v", "error", "-f", "lavfi", "-i", "sine=frequency=440:duration=1", "-f", "lavfi",
-                         "-i", "color=c=blue:s=64x48:d=1:r=10", "-c:a", "ac3", "-c:v", "rv10", "-shortest",
-                         "-y", rm});
+        p.start(ffmpeg, QStringList{"-v", "error", "-f", "lavfi", "-i", "sine=frequency=440:duration=1:sample_rate=8000",
+                                    "-f", "lavfi", "-i", "color=c=blue:s=64x48:d=1:r=10", "-c:v", "rv10"}
+                            + audio + QStringList{"-shortest", "-y", rm});
         QVERIFY(p.waitForFinished(30000));
         QCOMPARE(p.exitCode(), 0);
         RealAudio ra(QStringLiteral("t3"), RealAudio::ImageWindow);
