@@ -102,9 +102,12 @@ QString RealAudio::Source() const { return console_->source; }
 
 void RealAudio::setSource(const QString& source)
 {
+    if (source == console_->source)
+        return;
+    // A new source replaces the clip: the old one stops, the new one waits for DoPlay.
     console_->source = source;
     console_->ended = false;
-    if (source.isEmpty() && console_->engine)
+    if (console_->engine)
         console_->engine->stop();
 }
 

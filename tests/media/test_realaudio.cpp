@@ -63,6 +63,22 @@ private slots:
         QCOMPARE(ra.Source(), QString());
     }
 
+    void newSourceReplacesThePlayingClip()
+    {
+        RealAudio picture(QStringLiteral("t5"), RealAudio::ImageWindow);
+        RealAudio panel(QStringLiteral("t5"), RealAudio::ControlPanel);
+        picture.setSource(QStringLiteral("file://") + writeWav(env.path("first.wav"), 3.0));
+        picture.DoPlay();
+        QVERIFY(waitFor([&] { return picture.GetPosition() > 100; }));
+        // Setting the source alone stops the old clip and does not play the new one.
+        picture.setSource(QStringLiteral("file://") + writeWav(env.path("second.wav"), 0.4));
+        QTest::qWait(300);
+        QCOMPARE(panel.GetPosition(), 0L);
+        panel.DoPlay();
+        QVERIFY(waitFor([&] { return qAbs(picture.GetLength() - 400) < 50; }));
+        QVERIFY(waitFor([&] { return picture.GetLength() == picture.GetPosition(); }, 2000));
+    }
+
     void seekRightAfterPlay()
     {
         // A bookmark plays the clip and seeks at once, before it is open.
