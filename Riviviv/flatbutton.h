@@ -8,6 +8,15 @@
 // MoveInPic, Caption, BackColor, Font, Style, IsDown, LightLine, DarkLine; read-only SavedBackColor,
 // LastError, LastErrorText), the signal Click() and the signal PropertyChanged(QString).
 //
+// ShowButton(IsVisible, UpDown) takes the platform's truth values: IsVisible 0 (false) draws the flat
+// look; -1 (true) with UpDown 1 the raised look, with UpDown 0 the sunken look; any other pair leaves
+// the face cleared. It returns an empty QVariant.
+//
+// The container's ambient properties come from the widget tree: user mode is the first dynamic
+// property "UserMode" found on an ancestor (none: the host is running, so Style cannot be set); the
+// ambient font is the parent widget's font. The host keeps the tooltip text as the control's dynamic
+// property "ToolTipText", read when the hover timer fires.
+//
 // Errors: an assignment the control refuses leaves the value unchanged and sets LastError to the error
 // number (393: Style set while the host runs; 6: Style outside 16 bits) and LastErrorText to its
 // description; an assignment that succeeds sets LastError to 0.
