@@ -78,8 +78,8 @@ bool startMixer()
     };
     const Mixer mixers[] = {
         {"pavucontrol", {}},
-        {"pavucontrol-qt", {}},
         {"gnome-control-center", {QStringLiteral("sound")}},
+        {"pavucontrol-qt", {}},
         {"kmix", {}},
         {"xfce4-mixer", {}},
     };

@@ -12,8 +12,8 @@ namespace Shell {
 // (http:, https:, mailto:, ...) with the program for that scheme.
 bool openDocument(const QString& pathOrAddress);
 
-// Starts the desktop's volume mixer: the first found of pavucontrol, pavucontrol-qt,
-// gnome-control-center (sound page), kmix, xfce4-mixer; else alsamixer in a terminal.
+// Starts the desktop's volume mixer: the first found of pavucontrol, gnome-control-center (sound page),
+// pavucontrol-qt, kmix, xfce4-mixer; else alsamixer in a terminal.
 bool startMixer();
 
 // Opens `file` in the first found of the usual desktop text editors; else with the default program for

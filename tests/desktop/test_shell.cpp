@@ -53,6 +53,8 @@ private slots:
         QTest::newRow("all") << QStringList{"kmix", "pavucontrol", "xfce4-mixer"} << "pavucontrol" << QStringList();
         QTest::newRow("qt one") << QStringList{"pavucontrol-qt", "kmix"} << "pavucontrol-qt" << QStringList();
         QTest::newRow("gnome") << QStringList{"gnome-control-center", "xfce4-mixer"} << "gnome-control-center" << QStringList{"sound"};
+        QTest::newRow("gnome before the qt one") << QStringList{"pavucontrol-qt", "gnome-control-center"}
+                                                 << "gnome-control-center" << QStringList{"sound"};
         QTest::newRow("kmix") << QStringList{"kmix", "xfce4-mixer"} << "kmix" << QStringList();
         QTest::newRow("xfce") << QStringList{"xfce4-mixer"} << "xfce4-mixer" << QStringList();
         QTest::newRow("terminal") << QStringList{"x-terminal-emulator", "alsamixer"} << "x-terminal-emulator"
