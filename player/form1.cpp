@@ -40,6 +40,7 @@ Form1::Form1()
     setWindowTitle(QStringLiteral("PellumPlayer"));
     buildElements();
     buildMenus();
+    connectCommands();
 }
 
 Form1::~Form1() = default;
@@ -326,6 +327,8 @@ void Form1::Form_Load()
     setFont(List1->font());
     SettingsStore::SaveSetting(QStringLiteral("uc"), QString::number(uc + 1));
     mp->setFlagMember(1025, false);
+    RefreshRecentMenu();
+    SmS();
 
     Label5->setText(GL(QStringLiteral("text1"), QStringLiteral("Welcome to use the best Pellumplayer")));
     WelcomeText = Label5->text();

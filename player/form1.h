@@ -130,6 +130,41 @@ public:
 
     // --- file commands, recent files, bookmarks, list editing, drop, capture ---
     // (declared here, defined in form1_commands.cpp, form1_recent.cpp, form1_capture.cpp)
+    MenuItem* f[16] = {};  // recent files: element i stands for slot "f" i; only f[0] always exists
+    MenuItem* b[16] = {};  // bookmarks: element i stands for slot "b" i; only b[0] always exists
+    bool Fading = false;   // a fade-out is running
+    void connectCommands();
+    void openfile_Click();
+    void List2_MouseDown(int button, int shift, double x, double y);
+    void List2_MouseMove(int button, int shift, double x, double y);
+    // A byte count as megabytes in the "#,###.00" form: ".50", "1,536.00".
+    static QString megabytes(qint64 bytes);
+    void ci_Click();
+    void cl_Click();
+    void in_Click();
+    void loc_Click();
+    void il_Click();
+    void OpU_Click();
+    void fss_Click();
+    // Whether a point of this window lies over the video area or the list.
+    bool overDropTarget(const QPoint& pos) const;
+    void RefreshRecentMenu();
+    static bool ElementExists(const MenuItem* element) { return element != nullptr; }
+    void lllll_Click();
+    void adr_Click();
+    void cr_Click();
+    void f_Click(int Index);
+    void AddB_Click();
+    void SmS();
+    void b_Click(int Index);
+    void ca_Click();
+
+protected:
+    void dragEnterEvent(QDragEnterEvent* e) override;
+    void dragMoveEvent(QDragMoveEvent* e) override;
+    void dropEvent(QDropEvent* e) override;
+
+public:
 
 protected:
     void Form_Load() override;

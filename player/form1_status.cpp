@@ -114,12 +114,6 @@ void Form1::mp_EndOfStream(long)
         List2->setListIndex(CurrentIndex);
 }
 
-void Form1::RecordRecent(const QString& file)
-{
-    // The recent-files record joins here.
-    (void)file;
-}
-
 void Form1::wait(double delay)
 {
     QElapsedTimer clock;

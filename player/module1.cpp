@@ -5,6 +5,7 @@
 #include "player/frmabout.h"
 #include "player/loadk.h"
 #include "player/rmf.h"
+#include "player/tools/form4.h"
 #include "player/she.h"
 
 #include <QApplication>
@@ -72,6 +73,7 @@ void EndProgram()
     SingleWindow<frmAbout>::release();
     SingleWindow<loadk>::release();
     SingleWindow<RmF>::release();
+    SingleWindow<Form4>::release();
     SingleWindow<Form1>::release();
     QCoreApplication::exit(0);
 }

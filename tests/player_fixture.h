@@ -8,6 +8,7 @@
 #include "player/loadk.h"
 #include "player/module1.h"
 #include "player/rmf.h"
+#include "player/tools/form4.h"
 #include "tests/support/testenv.h"
 
 #include <QCoreApplication>
@@ -18,6 +19,7 @@
 
 inline void releaseWindows()
 {
+    SingleWindow<Form4>::release();
     SingleWindow<RmF>::release();
     SingleWindow<Form1>::release();
     SingleWindow<frmAbout>::release();
