@@ -92,6 +92,7 @@ void Form1::connectCommands()
     connect(loc, &MenuItem::Click, this, &Form1::loc_Click);
     connect(List2, &ListBox::MouseDown, this, &Form1::List2_MouseDown);
     connect(List2, &ListBox::MouseMove, this, &Form1::List2_MouseMove);
+    List2->viewport()->setMouseTracking(true);  // the tooltip follows the pointer with no button held
     setAcceptDrops(true);
 }
 
