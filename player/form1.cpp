@@ -9,30 +9,15 @@
 #include "player/module1.h"
 #include "player/playlistfile.h"
 #include "player/she.h"
+#include "ui/design.h"
 #include "ui/twips.h"
 
 #include <QFile>
 #include <QFrame>
 #include <QMouseEvent>
 #include <QPainter>
+#include <array>
 
-namespace {
-
-// A label of the strip: pops up its menu, or runs its command, when pressed.
-class StripLabel : public QLabel {
-public:
-    using QLabel::QLabel;
-    std::function<void(const QPoint&)> pressed;
-
-protected:
-    void mousePressEvent(QMouseEvent* e) override
-    {
-        if (pressed && e->button() == Qt::LeftButton)
-            pressed(mapToGlobal(QPoint(0, height())));
-    }
-};
-
-}  // namespace
 
 Form1::Form1()
 {
@@ -40,6 +25,7 @@ Form1::Form1()
     setWindowTitle(QStringLiteral("PellumPlayer"));
     buildElements();
     buildMenus();
+    buildSkin();
     connectCommands();
 }
 
@@ -99,7 +85,7 @@ void Form1::buildElements()
     Frame2 = new QWidget(this);
     Frame2->setObjectName(QStringLiteral("Frame2"));
     for (int i = 0; i < 8; ++i) {
-        auto* l = new StripLabel(Frame2);
+        auto* l = new SkinLabel(Frame2);
         l->setObjectName(QStringLiteral("Label1_%1").arg(i));
         Label1.append(l);
     }
@@ -131,13 +117,16 @@ void Form1::buildElements()
     connect(mp, &MediaPlayer::EndOfStream, this, &Form1::mp_EndOfStream);
     connect(PBX, &QSlider::valueChanged, this, &Form1::PBX_Change);
 
-    // A plain placement until the window's own layout takes over.
-    Frame1->setGeometry(Twips::rect(0, 525, 8335, 5940));
-    Picture2->setGeometry(Twips::rect(-60, -60, 6935, 6110));
-    mp->setGeometry(Twips::rect(0, 0, 6135, 6010));
-    List2->setGeometry(Twips::rect(6095, 50, 2300, 5960));
-    PBX->setGeometry(Twips::rect(0, 6465, 8335, 330));
-    Frame2->setGeometry(Twips::rect(0, 300, 8335, 225));
+    // Design places; the resize handler moves them with the window.
+    Twips::place(Frame1, QRect(1200, 525, 8335, 5940));
+    Twips::place(Picture2, QRect(-60, -60, 6935, 6110));
+    Twips::place(mp, QRect(0, 0, 6135, 6010));
+    Twips::place(List2, QRect(6095, 50, 1335, 5960));
+    Twips::place(PBX, QRect(1200, 6465, 8335, 330));
+    Twips::place(Frame2, QRect(700, 300, 8335, 225));
+    Twips::place(Picture1, QRect(105, 525, 915, 5510));
+    for (int i = 0; i < 8; ++i)
+        Twips::place(Label1[i], QRect(90 + i * 900, 0, 800, 225));
 }
 
 void Form1::buildMenus()
@@ -271,18 +260,29 @@ void Form1::buildMenus()
     connect(cts, &MenuItem::Click, this, &Form1::cts_Click);
     connect(vitrif, &MenuItem::Click, this, &Form1::vitrif_Click);
     connect(shu, &MenuItem::Click, this, &Form1::shu_Click);
-    connect(h, &MenuItem::Click, this, [this] { mp->ShowDialog(3); });
+    connect(h, &MenuItem::Click, this, &Form1::h_Click);
+    connect(lan, &MenuItem::Click, this, &Form1::lan_Click);
+    connect(abbo, &MenuItem::Click, this, &Form1::abbo_Click);
+    connect(vol, &MenuItem::Click, this, &Form1::vol_Click);
+    connect(rm, &MenuItem::Click, this, &Form1::rm_Click);
+    connect(web, &MenuItem::Click, this, &Form1::web_Click);
 
     // The label strip stands for the top menus, in this order.
     const QList<QObject*> strip{fl, ac, rndg, ca, vol, h, ab, exitc};
     for (int i = 0; i < 8; ++i) {
-        auto* label = static_cast<StripLabel*>(Label1[i]);
+        SkinLabel* label = Label1[i];
         QObject* target = strip[i];
-        label->pressed = [target](const QPoint& at) {
+        label->pressed = [label, target](const QPoint& at) {
+            label->setStyleSheet(QStringLiteral("color: white; background: #FFE0C0;"));
             if (auto* menu = qobject_cast<QMenu*>(target))
                 menu->popup(at);
             else if (auto* action = qobject_cast<QAction*>(target))
                 action->trigger();
+        };
+        label->moved = [this, label] {
+            Timer2->stop();
+            label->setStyleSheet(QStringLiteral("color: white; background: #0000FF;"));
+            HoverFlag = true;
         };
     }
 }
@@ -341,8 +341,22 @@ void Form1::Form_Load()
         REL();
     }
     labelst();
+    Image2->setPixmap(IM.value(QStringLiteral("pa1")));
+    Image3->setPixmap(IM.value(QStringLiteral("pu1")));
+    for (int i = 0; i < 5; ++i)
+        SetButtonImage(i, QString::fromLatin1(std::array{"add", "ra", "cd", "ps", "ns"}[i]), 1);
     loadk::instance().hide();
+    if (FB1)
+        Design::SetToolTipText(FB1, ai->text());
+    if (FB2)
+        Design::SetToolTipText(FB2, ci->text());
     Timer1->start();
+    Timer2->start();
+    // A control the stored design could not create is named on the notice window, with how to mend it.
+    if (!designProblems.isEmpty()) {
+        loadk::ShowStatus(designProblems.join(QLatin1Char('\n')), 1);
+        loadk::instance().show();
+    }
 }
 
 void Form1::Form_Unload(int& cancel)
@@ -374,14 +388,6 @@ void Form1::exitc_Click()
 }
 
 void Form1::ett_Click() { exitc_Click(); }
-
-void Form1::labelst()
-{
-    for (int i = 1; i < Label1.size(); ++i) {
-        Label1[i]->adjustSize();
-        Label1[i]->move(Label1[i - 1]->x() + Label1[i - 1]->width() + Twips::toPx(100), Label1[i - 1]->y());
-    }
-}
 
 // --- options ---
 

@@ -4,10 +4,13 @@
 #include "ui/listbox.h"
 #include "ui/menuitem.h"
 #include "ui/singleton.h"
+#include "ui/skinlabel.h"
 
 #include <QLabel>
 #include <QList>
+#include <QHash>
 #include <QMenu>
+#include <functional>
 #include <QPixmap>
 #include <QSlider>
 #include <QStringList>
@@ -69,6 +72,43 @@ public:
     void language();
     void labelsp();
     void labelst();
+    void Form_Resize();
+    // Commands that open windows and programs.
+    void lan_Click();
+    void abbo_Click();
+    void vol_Click();
+    void rm_Click();
+    void web_Click();
+    void h_Click();
+
+    // --- skin buttons, label strip, hover highlight ---
+    SkinLabel* Image1 = nullptr;       // the window's background picture
+    SkinLabel* Image5[5] = {};         // add, radio, CD, previous, next
+    SkinLabel *Image2 = nullptr, *Image3 = nullptr, *Image4 = nullptr, *Image8 = nullptr, *Image9 = nullptr,
+              *Image10 = nullptr, *Image11 = nullptr, *Image12 = nullptr;
+    QLabel* Label2 = nullptr;          // the frame's shadow
+    QLabel* Label7 = nullptr;
+    QWidget* FB1 = nullptr;            // flat buttons: Add Items, Clear Items
+    QWidget* FB2 = nullptr;
+    QHash<QString, QPixmap> IM;        // the button pictures by key
+    bool HoverFlag = false;
+    QTimer* Timer2 = nullptr;
+    void ResetHighlight();
+    void SetButtonImage(int index, const QString& prefix, int state);
+    // The screen size in pixels the layout's screen tests use; empty for the window's own screen (tests
+    // set it).
+    QSize screenPixels;
+    // What the window's stored design could not create (empty when every control was made).
+    QStringList designProblems;
+
+public slots:
+    void FB1_Click();
+    void FB2_Click();
+
+public:
+    // Commands that windows built later complete; until then their buttons do nothing.
+    std::function<void()> cp_Command, radio_Command, ai_Command, sj_Command, PPs_Command, ms_Command,
+        scrs_Command, dab_Command, pv_Command, pdvd_Command;
 
     // --- shutdown ---
     void exitc_Click();
@@ -87,7 +127,7 @@ public:
     QLabel* Label5 = nullptr;    // welcome or time text
     QLabel* Label6 = nullptr;    // row number of the playing item
     QLabel* Image6 = nullptr;    // activity picture
-    QList<QLabel*> Label1;       // the label strip
+    QList<SkinLabel*> Label1;    // the label strip
     // Tooltips of the skin buttons, in the order Image5(0..4), Image8..Image12, Image2, Image3.
     QString skinTips[12];
     QSlider* PBX = nullptr;
@@ -177,6 +217,10 @@ private:
     void ShuffleNext();
     void toggleOption(MenuItem* item, const QString& key);
     bool dropFailedClip();
+    void buildSkin();
+    void resizeEvent(QResizeEvent* e) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    QRect screenTwips() const;
     QPixmap circle_, circle1_;
     bool unloading_ = false;
 };

@@ -82,6 +82,9 @@ void Form1::language()
     for (int i = 0; i < Label1.size(); ++i) {
         Label1[i]->setText(strip[i]);
         Label1[i]->adjustSize();
+        QRect r = Twips::of(Label1[i]);
+        r.setSize(QSize(Twips::fromPx(Label1[i]->width()), Twips::fromPx(Label1[i]->height())));
+        Twips::place(Label1[i], r);
     }
     skinTips[0] = ai->text();
     skinTips[1] = GL(QStringLiteral("radio"), QStringLiteral("Selector")) + QStringLiteral("...");
@@ -101,10 +104,4 @@ void Form1::language()
     setMenu(bk, "bookmark", "Bookmark");
     set(AddB, "addbookmark", "Add Bookmark");
     set(EBm, "editbookmark", "Edit Bookmark", "...");
-}
-
-void Form1::labelsp()
-{
-    Frame2->move(Frame1->x() - Twips::toPx(500), Frame1->y() - Frame2->height());
-    Frame2->resize(Frame1->width(), Frame2->height());
 }

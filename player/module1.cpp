@@ -2,6 +2,7 @@
 
 #include "platform/settings.h"
 #include "player/form1.h"
+#include "player/form7.h"
 #include "player/frmabout.h"
 #include "player/loadk.h"
 #include "player/rmf.h"
@@ -70,6 +71,7 @@ void Main(const QString& commandLine)
 
 void EndProgram()
 {
+    SingleWindow<Form7>::release();
     SingleWindow<frmAbout>::release();
     SingleWindow<loadk>::release();
     SingleWindow<RmF>::release();

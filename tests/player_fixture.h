@@ -4,6 +4,7 @@
 #include "platform/media/mediaplayer.h"
 #include "platform/settings.h"
 #include "player/form1.h"
+#include "player/form7.h"
 #include "player/frmabout.h"
 #include "player/loadk.h"
 #include "player/module1.h"
@@ -11,7 +12,10 @@
 #include "player/tools/form4.h"
 #include "tests/support/testenv.h"
 
+#include "Riviviv/brimlet.h"
+
 #include <QCoreApplication>
+#include <QLibrary>
 #include <QElapsedTimer>
 #include <QtTest>
 #include <functional>
@@ -22,6 +26,7 @@ inline void releaseWindows()
     SingleWindow<Form4>::release();
     SingleWindow<RmF>::release();
     SingleWindow<Form1>::release();
+    SingleWindow<Form7>::release();
     SingleWindow<frmAbout>::release();
     SingleWindow<loadk>::release();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -36,6 +41,19 @@ inline bool waitFor(const std::function<bool()>& cond, int ms = 8000)
     return cond();
 }
 
+// Registers the built flat-button library in the test's own component registry, as an install does.
+inline void registerFlatButtons()
+{
+#ifdef BRIMLET_PATH
+    static QLibrary lib(QStringLiteral(BRIMLET_PATH));
+    if (!lib.isLoaded() && !lib.load())
+        qFatal("cannot load %s: %s", BRIMLET_PATH, qPrintable(lib.errorString()));
+    auto reg = reinterpret_cast<Brimlet::RegisterServerFn>(lib.resolve(Brimlet::RegisterServerName));
+    if (!reg || reg() != Brimlet::S_Ok)
+        qFatal("cannot register %s", BRIMLET_PATH);
+#endif
+}
+
 struct PlayerFixture {
     std::unique_ptr<TestEnv> env;
 
@@ -45,6 +63,7 @@ struct PlayerFixture {
         releaseWindows();
         env.reset();
         env = std::make_unique<TestEnv>();
+        registerFlatButtons();
         Module1::LanguagePath().clear();
         Dialogs::clearScript();
     }

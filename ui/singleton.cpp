@@ -1,5 +1,9 @@
 #include "ui/singleton.h"
 
+#include <QEventLoop>
+#include <QPointer>
+#include <QTimer>
+
 void VbForm::Unload()
 {
     int cancel = 0;
@@ -18,4 +22,23 @@ void VbForm::closeEvent(QCloseEvent* e)
     }
     e->accept();
     releaseInstance();
+}
+
+void VbForm::showModal()
+{
+    setWindowModality(Qt::ApplicationModal);
+    show();
+    QPointer<VbForm> self(this);
+    QEventLoop loop;
+    connect(this, &QObject::destroyed, &loop, &QEventLoop::quit);
+    // Hidden rather than unloaded also ends the wait.
+    QTimer poll;
+    connect(&poll, &QTimer::timeout, &loop, [&] {
+        if (!self || !self->isVisible())
+            loop.quit();
+    });
+    poll.start(100);
+    loop.exec();
+    if (self)
+        self->setWindowModality(Qt::NonModal);
 }

@@ -14,6 +14,8 @@ public:
 
     // Runs the window's unload step; unless it cancels, the window is released.
     void Unload();
+    // Shows the window modally: returns once it has been unloaded (or hidden).
+    void showModal();
 
 protected:
     // The window's load step, run once right after the instance is created.

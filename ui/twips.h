@@ -15,3 +15,26 @@ inline QRect rect(double left, double top, double width, double height)
 }
 
 }  // namespace Twips
+
+#include <QWidget>
+
+namespace Twips {
+
+// Window layouts keep every element's place in twips, so that offsets add up exactly; the widget is
+// placed at the nearest pixels.
+inline QRect of(const QWidget* w)
+{
+    const QVariant v = w->property("twips");
+    if (v.isValid())
+        return v.toRect();
+    const QRect g = w->geometry();
+    return QRect(fromPx(g.x()), fromPx(g.y()), fromPx(g.width()), fromPx(g.height()));
+}
+
+inline void place(QWidget* w, const QRect& t)
+{
+    w->setProperty("twips", t);
+    w->setGeometry(rect(t.x(), t.y(), qMax(0, t.width()), qMax(0, t.height())));
+}
+
+}  // namespace Twips
