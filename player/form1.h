@@ -199,6 +199,9 @@ public:
     void b_Click(int Index);
     void ca_Click();
 
+    // --- add-files dialog, discs and tray ---
+    // (declared here, defined in form1_disc.cpp)
+
 protected:
     void dragEnterEvent(QDragEnterEvent* e) override;
     void dragMoveEvent(QDragMoveEvent* e) override;
