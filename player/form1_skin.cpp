@@ -208,8 +208,6 @@ void Form1::Form_Resize()
 {
     if ((windowState() & Qt::WindowMinimized) || !Image1)
         return;
-    // Painting is held back while the elements move (rather than hiding the window).
-    setUpdatesEnabled(false);
     if (mp->PlayState() == 2)
         mp->Pause();
     const int cw = Twips::fromPx(width());
@@ -290,7 +288,6 @@ void Form1::Form_Resize()
     place(Image5[2], cd);
     place(List2, QRect(m.width() - 40, m.top() + 50, 2300, p2.height() - 50));
     ResetHighlight();
-    setUpdatesEnabled(true);
     mp->Play();
 }
 
