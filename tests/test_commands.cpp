@@ -213,12 +213,17 @@ private slots:
         const QString half = fx.env->writeFile("half file.wav", QByteArray(524288, 'x'));
         PlayerFixture::add(f, {half, "/nowhere/gone.wav"});
         f.List2->doItemsLayout();
-        // The first move into the window only enters it; the second is a move with no button held.
-        QTest::mouseMove(f.List2->viewport(), rowCentre(f, 0) + QPoint(1, 0));
-        QTest::mouseMove(f.List2->viewport(), rowCentre(f, 0));
+        // The list follows the pointer with no button held.
+        QVERIFY(f.List2->viewport()->hasMouseTracking());
+        auto moveTo = [&](const QPoint& at) {
+            QMouseEvent move(QEvent::MouseMove, QPointF(at), f.List2->viewport()->mapToGlobal(QPointF(at)),
+                             Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+            QCoreApplication::sendEvent(f.List2->viewport(), &move);
+        };
+        moveTo(rowCentre(f, 0));
         QCOMPARE(f.List2->ToolTipText(), QStringLiteral("half file.wav Size:.50 MB"));
         // A file that is gone leaves the tooltip as it was.
-        QTest::mouseMove(f.List2->viewport(), rowCentre(f, 1));
+        moveTo(rowCentre(f, 1));
         QCOMPARE(f.List2->ToolTipText(), QStringLiteral("half file.wav Size:.50 MB"));
         // Outside the client area the tooltip goes.
         f.List2_MouseMove(0, 0, -300, 30);

@@ -82,7 +82,7 @@ private slots:
         QFETCH(bool, play);
         Form1& f = play ? playing(false) : fx.fresh();
         f.ca->trigger();
-        QCOMPARE(f.mp->PlayState(), play ? 1 : 0);  // paused, or left as it was
+        QVERIFY(waitFor([&] { return f.mp->PlayState() == (play ? 1 : 0); }));  // paused, or left as it was
         QCOMPARE(f.mp->DisplaySize(), 4);
         QVERIFY(Form4::isLoaded());
         Form4& v = Form4::instance();
