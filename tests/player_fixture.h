@@ -32,15 +32,6 @@ inline void releaseWindows()
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
-inline bool waitFor(const std::function<bool()>& cond, int ms = 8000)
-{
-    QElapsedTimer t;
-    t.start();
-    while (!cond() && t.elapsed() < ms)
-        QTest::qWait(10);
-    return cond();
-}
-
 // Registers the built flat-button library in the test's own component registry, as an install does.
 inline void registerFlatButtons()
 {

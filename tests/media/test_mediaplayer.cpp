@@ -15,15 +15,6 @@ class MediaPlayerTest : public QObject {
     Q_OBJECT
     TestEnv env;
 
-    static bool waitFor(const std::function<bool()>& cond, int ms = 5000)
-    {
-        QElapsedTimer t;
-        t.start();
-        while (!cond() && t.elapsed() < ms)
-            QTest::qWait(10);
-        return cond();
-    }
-
 private slots:
     void playsToTheEndOnce()
     {

@@ -12,15 +12,6 @@ class RealAudioTest : public QObject {
     Q_OBJECT
     TestEnv env;
 
-    static bool waitFor(const std::function<bool()>& cond, int ms = 6000)
-    {
-        QElapsedTimer t;
-        t.start();
-        while (!cond() && t.elapsed() < ms)
-            QTest::qWait(20);
-        return cond();
-    }
-
 private slots:
     void sharedConsolePlaysToTheEnd_data()
     {

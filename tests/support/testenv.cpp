@@ -6,6 +6,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QElapsedTimer>
+#include <QTest>
 #include <QtEndian>
 
 TestEnv::TestEnv()
@@ -79,4 +81,13 @@ QString writeWav(const QString& path, double seconds, int rate)
         qFatal("cannot write %s", qPrintable(path));
     f.write(wavBytes(seconds, rate));
     return path;
+}
+
+bool waitFor(const std::function<bool()>& cond, int ms)
+{
+    QElapsedTimer t;
+    t.start();
+    while (!cond() && t.elapsed() < ms)
+        QTest::qWait(10);
+    return cond();
 }

@@ -4,6 +4,7 @@
 #include <QString>
 #include <QTemporaryDir>
 #include <QByteArray>
+#include <functional>
 
 class TestEnv {
 public:
@@ -30,3 +31,6 @@ private:
 QByteArray wavBytes(double seconds, int rate = 8000);
 // Writes such a file and returns its path.
 QString writeWav(const QString& path, double seconds, int rate = 8000);
+
+// Processes events until `cond` holds or `ms` milliseconds have passed; returns whether it holds.
+bool waitFor(const std::function<bool()>& cond, int ms = 8000);
