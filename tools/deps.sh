@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
-# Installs the Debian 12 packages that building, running and testing PellumPlayer need.
+# Installs the Debian 12 packages that building, running and testing PellumPlayer need (the session bus
+# and desktop settings packages let the wallpaper tests run against a private bus; bc serves bench/startup.sh).
 set -euo pipefail
-PACKAGES=(build-essential cmake pkg-config qt6-base-dev libmpv-dev libcdio-dev libgl-dev libbenchmark-dev ffmpeg zlib1g-dev liblzma-dev libglib2.0-dev)
+PACKAGES=(build-essential cmake pkg-config qt6-base-dev libmpv-dev libcdio-dev libgl-dev libbenchmark-dev ffmpeg zlib1g-dev liblzma-dev libglib2.0-dev
+          dbus-daemon dconf-gsettings-backend gsettings-desktop-schemas libglib2.0-bin bc)
 missing=()
 for p in "${PACKAGES[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
@@ -9,5 +11,5 @@ done
 if [ ${#missing[@]} -gt 0 ]; then
   SUDO=""; [ "$(id -u)" -ne 0 ] && SUDO=sudo
   $SUDO apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq "${missing[@]}"
 fi
