@@ -27,6 +27,7 @@ Form1::Form1()
     buildMenus();
     buildSkin();
     connectCommands();
+    connectDiscCommands();
 }
 
 Form1::~Form1() = default;

@@ -201,6 +201,13 @@ public:
 
     // --- add-files dialog, discs and tray ---
     // (declared here, defined in form1_disc.cpp)
+    void connectDiscCommands();
+    void ai_Click();      // Add Items...: the add-files dialog, committing to this list
+    void pv_Click();      // Play VCD
+    void Image2_Click();  // Play DVD
+    void pdvd_Click();
+    void ej_Click();      // Eject
+    void cll_Click();     // Shut
 
 protected:
     void dragEnterEvent(QDragEnterEvent* e) override;

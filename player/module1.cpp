@@ -2,6 +2,7 @@
 
 #include "platform/settings.h"
 #include "player/form1.h"
+#include "player/form2.h"
 #include "player/form7.h"
 #include "player/frmabout.h"
 #include "player/loadk.h"
@@ -76,6 +77,7 @@ void EndProgram()
     SingleWindow<loadk>::release();
     SingleWindow<RmF>::release();
     SingleWindow<Form4>::release();
+    SingleWindow<Form2>::release();
     SingleWindow<Form1>::release();
     QCoreApplication::exit(0);
 }

@@ -4,6 +4,7 @@
 #include "platform/media/mediaplayer.h"
 #include "platform/settings.h"
 #include "player/form1.h"
+#include "player/form2.h"
 #include "player/form7.h"
 #include "player/frmabout.h"
 #include "player/loadk.h"
@@ -25,6 +26,7 @@ inline void releaseWindows()
 {
     SingleWindow<Form4>::release();
     SingleWindow<RmF>::release();
+    SingleWindow<Form2>::release();
     SingleWindow<Form1>::release();
     SingleWindow<Form7>::release();
     SingleWindow<frmAbout>::release();
