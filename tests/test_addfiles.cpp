@@ -215,6 +215,61 @@ private slots:
         QCOMPARE(f.mp->PlayState(), 2);
     }
 
+    void commitToTheCompactList_data()
+    {
+        QTest::addColumn<bool>("clearList");
+        QTest::addColumn<bool>("playing");
+        QTest::addColumn<QStringList>("expected");
+        QTest::addColumn<int>("current");
+        QTest::newRow("adds, nothing playing") << false << false << QStringList{"old.wav", "a.wav", "x.wav"} << 0;
+        QTest::newRow("adds while playing") << false << true << QStringList{"old.wav", "a.wav", "x.wav"} << 0;
+        QTest::newRow("ClearList while playing") << true << true << QStringList{"a.wav", "x.wav"} << -1;
+    }
+
+    void commitToTheCompactList()
+    {
+        QFETCH(bool, clearList);
+        QFETCH(bool, playing);
+        QFETCH(QStringList, expected);
+        QFETCH(int, current);
+        Form1& f = fresh();
+        const QString dir = folderOfWavs("compact", {"a.wav", "old.wav", "x.wav"});
+        fx.env->writeFile("compact/more.pellum", (dir + "/x.wav\r\n").toUtf8());
+        if (clearList)
+            f.ccc_Click();
+        ListBox compact;
+        compact.AddItem(dir + "/old.wav");
+        compact.setListIndex(0);
+        int currentIndex = 7, clicks = 0;
+        connect(&compact, &ListBox::Click, [&] { ++clicks; });
+        Form2::listWindow() = {[&] { return &compact; }, [&]() -> int& { return currentIndex; }, [&] { return playing; }};
+        Form2& d = Form2::instance();
+        d.AddTarget = 0;
+        d.di->setPath(dir);
+        d.PL->AddItem(dir + "/a.wav");
+        d.PL->AddItem(dir + "/more.pellum");
+        d.Command1_Click();
+        Form2::listWindow() = {};
+        QStringList names;
+        for (const QString& p : compact.items())
+            names << SHE::FileNameOf(p);
+        QCOMPARE(names, expected);
+        QCOMPARE(currentIndex, current);
+        QCOMPARE(clicks, playing ? 0 : 1);  // not playing: its row 0 is selected, which plays it
+        QCOMPARE(f.List1->ListCount(), 0);  // the main list is not touched
+    }
+
+    void noCompactListToCommitTo()
+    {
+        Form1& f = fresh();
+        const QString dir = folderOfWavs("songs", {"a.wav"});
+        Form2& d = dialogAt(dir);
+        d.AddTarget = 0;
+        d.Command1_Click();
+        QCOMPARE(f.List1->ListCount(), 0);
+        QCOMPARE(&Form2::instance(), &d);  // still open: nothing was committed
+    }
+
     void sameFileClickedTwice()
     {
         Form1& f = fresh();
