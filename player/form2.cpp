@@ -165,7 +165,10 @@ void Form2::Form_Load()
     if (Form1::isLoaded())
         setWindowIcon(Form1::instance().windowIcon());
     language();
-    ff_PathChange();
+    // The title keeps the caption until the folder first changes.
+    const QString folder = ff->Path();
+    if (!folder.isEmpty())
+        folderPrefix_ = folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/');
     ff->setPattern(MediaPattern);
     QDir().mkpath(lnks());
     LK->setPath(lnks());

@@ -82,6 +82,7 @@ private slots:
         QCOMPARE(Form2::MediaPattern.split(';').size(), 36);
         QCOMPARE(d.ff->Path(), fx.env->path("C") + "/");  // the first drive's root
         QCOMPARE(d.FolderPrefix(), fx.env->path("C") + "/");
+        QCOMPARE(d.windowTitle(), QStringLiteral("Choice a directory that you store media files"));
         QVERIFY2(d.designProblems.isEmpty(), qPrintable(d.designProblems.join('\n')));
         for (QWidget* b : {d.Command1, d.Command2, d.Command3, d.Command4, d.Command5, d.Command6})
             QVERIFY(b && !Design::IsPlaceholder(b));
