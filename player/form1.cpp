@@ -4,6 +4,7 @@
 #include "platform/media/mediaplayer.h"
 #include "platform/programfolder.h"
 #include "platform/settings.h"
+#include "player/form2.h"
 #include "player/frmabout.h"
 #include "player/loadk.h"
 #include "player/module1.h"
@@ -340,6 +341,7 @@ void Form1::Form_Load()
         PlayListFile::read(afore, PlayListFile::Rule::LastList, &paths);
         List1->AddItems(paths);
         REL();
+        Form2::instance().ha();
     }
     labelst();
     Image2->setPixmap(IM.value(QStringLiteral("pa1")));

@@ -3,6 +3,7 @@
 
 #include "platform/dialogs.h"
 #include "platform/media/mediaplayer.h"
+#include "player/form2.h"
 #include "player/playlistfile.h"
 #include "player/she.h"
 
@@ -52,6 +53,7 @@ void Form1::importj(const QString& FN, int ck)
     if (CurrentIndex == 0)
         CurrentIndex = List2->ListIndex();
     REL();
+    Form2::instance().ha();
     if (mp->PlayState() != 2) {
         CurrentIndex = 0;
         Tfs();

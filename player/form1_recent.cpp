@@ -2,6 +2,8 @@
 // elements that are rebuilt from the store after every change.
 #include "player/form1.h"
 
+#include "player/form2.h"
+
 #include "platform/dialogs.h"
 #include "platform/media/mediaplayer.h"
 #include "platform/media/realaudio.h"
@@ -112,6 +114,7 @@ void Form1::adr_Click()
             List1->AddItem(value);
     }
     REL();
+    Form2::instance().ha();
 }
 
 void Form1::cr_Click()

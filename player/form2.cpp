@@ -14,6 +14,10 @@
 #include "ui/design.h"
 #include "ui/twips.h"
 
+#include <algorithm>
+#include <numeric>
+#include <vector>
+
 #include <QDir>
 #include <QEvent>
 #include <QFile>
@@ -207,9 +211,18 @@ void Form2::language()
 
 int Form2::SetExtent(ListBox* list, const QFontMetrics& metrics, int margin)
 {
+    // Measuring every row of a long list takes most of a second; the widest row is among the rows with
+    // the most characters, so only those are measured.
+    const QStringList& rows = list->items();
+    constexpr qsizetype kMeasured = 256;
+    std::vector<qsizetype> order(size_t(rows.size()));
+    std::iota(order.begin(), order.end(), 0);
+    if (rows.size() > kMeasured)
+        std::nth_element(order.begin(), order.begin() + kMeasured, order.end(),
+                         [&rows](qsizetype a, qsizetype b) { return rows.at(a).size() > rows.at(b).size(); });
     int widest = 0;
-    for (const QString& row : list->items())
-        widest = qMax(widest, metrics.horizontalAdvance(row));
+    for (qsizetype i = 0; i < qMin(kMeasured, rows.size()); ++i)
+        widest = qMax(widest, metrics.horizontalAdvance(rows.at(order[size_t(i)])));
     const int extent = widest + margin;
     list->setProperty("HorizontalExtent", extent);
     return extent;
