@@ -244,16 +244,7 @@ bool Form1::overDropTarget(const QPoint& pos) const
     return false;
 }
 
-void Form1::dragEnterEvent(QDragEnterEvent* e)
-{
-    if (overDropTarget(e->position().toPoint()) && dropAcceptable(e->mimeData()) &&
-        (e->possibleActions() & Qt::CopyAction)) {
-        e->setDropAction(Qt::CopyAction);
-        e->accept();
-    } else {
-        e->ignore();
-    }
-}
+void Form1::dragEnterEvent(QDragEnterEvent* e) { dragMoveEvent(e); }
 
 void Form1::dragMoveEvent(QDragMoveEvent* e)
 {

@@ -18,6 +18,7 @@
 #include <QCoreApplication>
 #include <QLibrary>
 #include <QElapsedTimer>
+#include <QTimer>
 #include <QtTest>
 #include <functional>
 #include <memory>
@@ -46,6 +47,23 @@ inline void registerFlatButtons()
         qFatal("cannot register %s", BRIMLET_PATH);
 #endif
 }
+
+// Answers the notice window's OK as soon as it is shown, and keeps the texts it showed.
+struct NoticeWatcher {
+    QStringList texts;
+    QTimer timer;
+    NoticeWatcher()
+    {
+        timer.setInterval(10);
+        QObject::connect(&timer, &QTimer::timeout, [this] {
+            if (loadk::isLoaded() && loadk::instance().isVisible() && loadk::instance().Command1->isVisible()) {
+                texts << loadk::instance().Label4->text();
+                loadk::instance().Command1->click();
+            }
+        });
+        timer.start();
+    }
+};
 
 struct PlayerFixture {
     std::unique_ptr<TestEnv> env;

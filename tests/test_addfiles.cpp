@@ -15,23 +15,6 @@
 
 namespace {
 
-// Answers the notice window's OK as soon as it is shown, and keeps the texts it showed.
-struct NoticeWatcher {
-    QStringList texts;
-    QTimer timer;
-    NoticeWatcher()
-    {
-        timer.setInterval(10);
-        QObject::connect(&timer, &QTimer::timeout, [this] {
-            if (loadk::isLoaded() && loadk::instance().isVisible() && loadk::instance().Command1->isVisible()) {
-                texts << loadk::instance().Label4->text();
-                loadk::instance().Command1->click();
-            }
-        });
-        timer.start();
-    }
-};
-
 QStringList rowsOf(const ListBox* l) { return l->items(); }
 
 }  // namespace

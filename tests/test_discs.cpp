@@ -13,22 +13,6 @@
 
 namespace {
 
-struct NoticeWatcher {
-    QStringList texts;
-    QTimer timer;
-    NoticeWatcher()
-    {
-        timer.setInterval(10);
-        QObject::connect(&timer, &QTimer::timeout, [this] {
-            if (loadk::isLoaded() && loadk::instance().isVisible() && loadk::instance().Command1->isVisible()) {
-                texts << loadk::instance().Label4->text();
-                loadk::instance().Command1->click();
-            }
-        });
-        timer.start();
-    }
-};
-
 struct TrayLog {
     QStringList moves;
     TrayLog()
