@@ -9,6 +9,8 @@
 #include "player/rmf.h"
 #include "player/she.h"
 
+#include <QSignalBlocker>
+
 namespace {
 
 QString withoutLast(const QString& text, int n) { return text.left(qMax<qsizetype>(0, text.size() - n)); }
@@ -82,8 +84,12 @@ void Form1::marquee()
     const QString file = mp->FileName();
     if (file.isEmpty())
         return;
-    PBX->setMinimum(1);
-    PBX->setMaximum(qMax(1, int(qRound(mp->Duration()))));
+    {
+        // Setting the range moves the bar's value; that is no seek.
+        const QSignalBlocker block(PBX);
+        PBX->setMinimum(1);
+        PBX->setMaximum(qMax(1, int(qRound(mp->Duration()))));
+    }
     Picture2->update();
     setWindowTitle(QStringLiteral("PellumPlayer >> ") + file);
     Label4->setText(QStringLiteral("●") + withoutLast(SHE::FileNameOf(file), 4));
