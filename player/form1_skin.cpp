@@ -252,6 +252,11 @@ void Form1::Form_Resize()
     p2.setHeight(m.height() + 100);
     place(Picture2, p2);
     place(Label2, QRect(f1.left() + 90, f1.top() + 150, f1.width(), f1.height()));
+    // Only the rim of the shadow that shows beside the frame is drawn: the video's native window cannot
+    // be kept above a sibling that lies over it.
+    Label2->setMask(QRegion(Label2->rect()) - QRegion(Label2->mapFromParent(Frame1->geometry().topLeft()).x(),
+                                                       Label2->mapFromParent(Frame1->geometry().topLeft()).y(),
+                                                       Frame1->width(), Frame1->height()));
     QRect bar = of(PBX);
     place(PBX, QRect(f1.left(), f1.top() + f1.height(), f1.width(), bar.height()));
     p1 = QRect(105, p1.top(), 915, m.height() - (maxed ? 1200 : 500));
