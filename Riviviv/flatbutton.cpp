@@ -74,45 +74,15 @@ void FlatButton::fail(int number, const QString& text)
     lastErrorText_ = text;
 }
 
-void FlatButton::setPicture(const QImage& p)
-{
-    lastError_ = 0;
-    picture_ = p;
-    changed("Picture");
-    refresh();
-}
+void FlatButton::setPicture(const QImage& p) { assign(picture_, p, "Picture"); }
 
-void FlatButton::setDownPicture(const QImage& p)
-{
-    lastError_ = 0;
-    downPicture_ = p;
-    changed("DownPicture");
-    refresh();
-}
+void FlatButton::setDownPicture(const QImage& p) { assign(downPicture_, p, "DownPicture"); }
 
-void FlatButton::setMoveInPic(const QImage& p)
-{
-    lastError_ = 0;
-    moveInPic_ = p;
-    changed("MoveInPic");
-    refresh();
-}
+void FlatButton::setMoveInPic(const QImage& p) { assign(moveInPic_, p, "MoveInPic"); }
 
-void FlatButton::setCaption(const QString& c)
-{
-    lastError_ = 0;
-    caption_ = c;
-    changed("Caption");
-    refresh();
-}
+void FlatButton::setCaption(const QString& c) { assign(caption_, c, "Caption"); }
 
-void FlatButton::setBackColor(uint c)
-{
-    lastError_ = 0;
-    backColor_ = c;
-    changed("BackColor");
-    refresh();
-}
+void FlatButton::setBackColor(uint c) { assign(backColor_, c, "BackColor"); }
 
 void FlatButton::setFontProperty(const QFont& f)
 {
@@ -122,21 +92,9 @@ void FlatButton::setFontProperty(const QFont& f)
     refresh();
 }
 
-void FlatButton::setLightLine(uint c)
-{
-    lastError_ = 0;
-    lightLine_ = c;
-    changed("LightLine");
-    refresh();
-}
+void FlatButton::setLightLine(uint c) { assign(lightLine_, c, "LightLine"); }
 
-void FlatButton::setDarkLine(uint c)
-{
-    lastError_ = 0;
-    darkLine_ = c;
-    changed("DarkLine");
-    refresh();
-}
+void FlatButton::setDarkLine(uint c) { assign(darkLine_, c, "DarkLine"); }
 
 bool FlatButton::userMode() const
 {

@@ -112,6 +112,15 @@ protected:
 
 private:
     void changed(const char* name);
+    // A property set by the host: clears the last error, stores the value, reports and redraws.
+    template <class T>
+    void assign(T& field, const T& value, const char* name)
+    {
+        lastError_ = 0;
+        field = value;
+        changed(name);
+        refresh();
+    }
     void fail(int number, const QString& text);
     bool userMode() const;
     QFont ambientFont() const;

@@ -247,14 +247,9 @@ int main(int argc, char** argv)
         // Run again on a session bus of its own, which ends with the suite, so that the wallpaper never
         // reaches the user's desktop. Without one, the cases that need the stand-in shell are skipped.
         QCoreApplication probe(argc, argv);
-        const QString runner = QStandardPaths::findExecutable("dbus-run-session");
-        if (!runner.isEmpty()) {
-            qputenv("PELLUM_TEST_PRIVATE_BUS", "1");
-            QStringList args{"--", QCoreApplication::applicationFilePath()};
-            for (int i = 1; i < argc; ++i)
-                args << QString::fromLocal8Bit(argv[i]);
-            return QProcess::execute(runner, args);
-        }
+        const int code = rerunOnPrivateBus(argc, argv);
+        if (code != -1)
+            return code;
         qunsetenv("DBUS_SESSION_BUS_ADDRESS");
     }
     QApplication app(argc, argv);

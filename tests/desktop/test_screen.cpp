@@ -13,6 +13,7 @@
 #include <QProcess>
 #include <QStandardPaths>
 #include <QtTest>
+#include <optional>
 
 namespace {
 
@@ -328,18 +329,23 @@ int main(int argc, char** argv)
         // The suite runs again on a session bus of its own, which ends with it, so that nothing here
         // reaches the user's desktop. Without one, the bus tests are skipped and no bus is used.
         QCoreApplication probe(argc, argv);
-        const QString runner = QStandardPaths::findExecutable("dbus-run-session");
         // The services the bus starts (the settings store among them) keep their settings here.
         QTemporaryDir busConfig;
-        if (!runner.isEmpty() && busConfig.isValid()) {
-            qputenv("PELLUM_TEST_PRIVATE_BUS", "1");
+        if (busConfig.isValid()) {
+            const char* const kept[] = {"XDG_CONFIG_HOME", "XDG_DATA_HOME"};
+            QList<std::optional<QByteArray>> saved;
+            for (const char* name : kept)
+                saved << (qEnvironmentVariableIsSet(name) ? std::optional(qgetenv(name)) : std::nullopt);
             qputenv("PELLUM_TEST_BUS_CONFIG", busConfig.path().toUtf8());
             qputenv("XDG_CONFIG_HOME", busConfig.path().toUtf8());
             qputenv("XDG_DATA_HOME", busConfig.path().toUtf8());
-            QStringList args{"--", QCoreApplication::applicationFilePath()};
-            for (int i = 1; i < argc; ++i)
-                args << QString::fromLocal8Bit(argv[i]);
-            return QProcess::execute(runner, args);
+            const int code = rerunOnPrivateBus(argc, argv);
+            if (code != -1)
+                return code;
+            // No private bus: the suite runs here, in the surroundings it was given.
+            qunsetenv("PELLUM_TEST_BUS_CONFIG");
+            for (int i = 0; i < 2; ++i)
+                saved[i] ? qputenv(kept[i], *saved[i]) : qunsetenv(kept[i]);
         }
         qunsetenv("DBUS_SESSION_BUS_ADDRESS");
     }

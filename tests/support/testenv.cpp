@@ -6,7 +6,10 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QTest>
 #include <QtEndian>
 
@@ -90,4 +93,16 @@ bool waitFor(const std::function<bool()>& cond, int ms)
     while (!cond() && t.elapsed() < ms)
         QTest::qWait(10);
     return cond();
+}
+
+int rerunOnPrivateBus(int argc, char** argv)
+{
+    const QString runner = QStandardPaths::findExecutable(QStringLiteral("dbus-run-session"));
+    if (runner.isEmpty())
+        return -1;
+    qputenv("PELLUM_TEST_PRIVATE_BUS", "1");
+    QStringList args{QStringLiteral("--"), QCoreApplication::applicationFilePath()};
+    for (int i = 1; i < argc; ++i)
+        args << QString::fromLocal8Bit(argv[i]);
+    return QProcess::execute(runner, args);
 }

@@ -34,3 +34,7 @@ QString writeWav(const QString& path, double seconds, int rate = 8000);
 
 // Processes events until `cond` holds or `ms` milliseconds have passed; returns whether it holds.
 bool waitFor(const std::function<bool()>& cond, int ms = 8000);
+
+// Runs this test program again under dbus-run-session, on a session bus of its own that ends with it, and
+// returns its exit code; -1 when there is no dbus-run-session. The program's QCoreApplication must exist.
+int rerunOnPrivateBus(int argc, char** argv);
