@@ -350,6 +350,11 @@ void FlatButton::resizeEvent(QResizeEvent*) { paintFace(); }
 
 void FlatButton::showEvent(QShowEvent*)
 {
+    // The window tells of being blocked by a modal window only to itself.
+    if (QWidget* w = window(); w != this) {
+        w->removeEventFilter(this);
+        w->installEventFilter(this);
+    }
     if (surface_.size() != size())
         paintFace();
 }
@@ -440,8 +445,38 @@ void FlatButton::mouseReleaseEvent(QMouseEvent* e)
     }
     const bool click = e->button() == Qt::LeftButton && leftPressInside_ && rect().contains(e->position().toPoint());
     leftPressInside_ = false;
-    if (click)
+    if (click) {
+        letGo(false);
         emit Click();
+    }
+}
+
+void FlatButton::letGo(bool flatten)
+{
+    tmrTimer->stop();
+    if (modAPI::ToolTipShown())
+        modAPI::unloadToolTip();
+    if (QWidget::mouseGrabber() == this)
+        releaseMouse();
+    if (flatten && !isDown_)
+        ShowButton(0, 0);
+}
+
+void FlatButton::hideEvent(QHideEvent*) { letGo(true); }
+
+void FlatButton::changeEvent(QEvent* e)
+{
+    if (e->type() == QEvent::ActivationChange && !isActiveWindow())
+        letGo(true);
+    QWidget::changeEvent(e);
+}
+
+bool FlatButton::eventFilter(QObject* watched, QEvent* e)
+{
+    if (watched == window() && (e->type() == QEvent::WindowBlocked || e->type() == QEvent::Hide ||
+                                e->type() == QEvent::WindowDeactivate))
+        letGo(true);
+    return QWidget::eventFilter(watched, e);
 }
 
 // ---- tooltip ------------------------------------------------------------------------------------

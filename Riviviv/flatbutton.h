@@ -109,8 +109,15 @@ protected:
     void mousePressEvent(QMouseEvent* e) override;
     void mouseReleaseEvent(QMouseEvent* e) override;
     void leaveEvent(QEvent* e) override;
+    void hideEvent(QHideEvent* e) override;
+    void changeEvent(QEvent* e) override;
+    bool eventFilter(QObject* watched, QEvent* e) override;
 
 private:
+    // Gives up the pointer and the tooltip before Click runs (it may open a modal window), and the
+    // hover look too (`flatten`) whenever the button's window is hidden, blocked by a modal window or
+    // deactivated.
+    void letGo(bool flatten);
     void changed(const char* name);
     // A property set by the host: clears the last error, stores the value, reports and redraws.
     template <class T>

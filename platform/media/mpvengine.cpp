@@ -58,7 +58,8 @@ MpvEngine::MpvEngine(QObject* parent) : QObject(parent)
     };
     for (const auto& o : opts)
         mpv_set_option_string(handle_, o[0], o[1]);
-    if (null)
+    // PELLUM_NULL_AUDIO=1 keeps the video on the display and sends the sound nowhere (the X test lane).
+    if (null || qEnvironmentVariable("PELLUM_NULL_AUDIO") == QLatin1String("1"))
         mpv_set_option_string(handle_, "ao", "null");
     if (mpv_initialize(handle_) < 0) {
         qWarning("PellumPlayer: the mpv engine could not be started");

@@ -1,0 +1,272 @@
+#include "tests/xlane/xsession.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QThread>
+
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
+#include <cerrno>
+#include <csignal>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <poll.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace {
+
+pid_t xvfbPid = 0;
+pid_t wmPid = 0;
+Display* input = nullptr;
+
+pid_t spawn(const std::vector<std::string>& args, posix_spawn_file_actions_t* actions)
+{
+    std::vector<char*> argv;
+    for (const std::string& a : args)
+        argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    pid_t pid = 0;
+    if (posix_spawnp(&pid, argv[0], actions, nullptr, argv.data(), environ) != 0)
+        return 0;
+    return pid;
+}
+
+void end(pid_t& pid)
+{
+    if (pid <= 0)
+        return;
+    kill(pid, SIGTERM);
+    for (int i = 0; i < 100; ++i) {
+        if (waitpid(pid, nullptr, WNOHANG) == pid) {
+            pid = 0;
+            return;
+        }
+        usleep(20000);
+    }
+    kill(pid, SIGKILL);
+    waitpid(pid, nullptr, 0);
+    pid = 0;
+}
+
+// Reads the display number that Xvfb writes to the pipe once it accepts connections.
+int readDisplay(int fd, int timeoutMs)
+{
+    std::string text;
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < timeoutMs) {
+        pollfd p{fd, POLLIN, 0};
+        if (poll(&p, 1, 100) <= 0)
+            continue;
+        char buf[32];
+        const ssize_t n = read(fd, buf, sizeof buf);
+        if (n <= 0)
+            break;
+        text.append(buf, size_t(n));
+        if (text.find('\n') != std::string::npos)
+            return std::atoi(text.c_str());
+    }
+    return -1;
+}
+
+Display* display()
+{
+    if (!input)
+        input = XOpenDisplay(nullptr);
+    return input;
+}
+
+}  // namespace
+
+namespace XSession {
+
+bool start(QSize screen, QString* error)
+{
+    int fds[2];
+    if (pipe(fds) != 0) {
+        *error = QStringLiteral("no pipe");
+        return false;
+    }
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addclose(&actions, fds[0]);
+    const std::string geometry = std::to_string(screen.width()) + 'x' + std::to_string(screen.height()) + "x24";
+    xvfbPid = spawn({"Xvfb", "-displayfd", std::to_string(fds[1]), "-screen", "0", geometry, "-nolisten", "tcp",
+                     "-noreset", "+extension", "XTEST"},
+                    &actions);
+    posix_spawn_file_actions_destroy(&actions);
+    close(fds[1]);
+    if (!xvfbPid) {
+        close(fds[0]);
+        *error = QStringLiteral("Xvfb could not be started (is the xvfb package installed?)");
+        return false;
+    }
+    const int number = readDisplay(fds[0], 15000);
+    close(fds[0]);
+    if (number < 0) {
+        end(xvfbPid);
+        *error = QStringLiteral("Xvfb did not come up");
+        return false;
+    }
+    const std::string name = ':' + std::to_string(number);
+    setenv("DISPLAY", name.c_str(), 1);
+    setenv("QT_QPA_PLATFORM", "xcb", 1);
+    unsetenv("PELLUM_NULL_OUTPUT");
+    setenv("PELLUM_NULL_AUDIO", "1", 1);
+    unsetenv("WAYLAND_DISPLAY");
+
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    wmPid = spawn({"openbox", "--sm-disable"}, &actions);
+    posix_spawn_file_actions_destroy(&actions);
+    if (!wmPid) {
+        stop();
+        *error = QStringLiteral("openbox could not be started (is the openbox package installed?)");
+        return false;
+    }
+    QElapsedTimer clock;
+    clock.start();
+    while (windowManagerName().isEmpty()) {
+        if (clock.elapsed() > 15000) {
+            stop();
+            *error = QStringLiteral("openbox did not take the display");
+            return false;
+        }
+        usleep(20000);
+    }
+    return true;
+}
+
+void stop()
+{
+    if (input) {
+        XCloseDisplay(input);
+        input = nullptr;
+    }
+    end(wmPid);
+    end(xvfbPid);
+}
+
+bool pointerGrabbed()
+{
+    Display* d = display();
+    if (!d)
+        return false;
+    const int r = XGrabPointer(d, DefaultRootWindow(d), False, ButtonPressMask, GrabModeAsync, GrabModeAsync, None,
+                               None, CurrentTime);
+    if (r == GrabSuccess)
+        XUngrabPointer(d, CurrentTime);
+    XSync(d, False);
+    return r == AlreadyGrabbed;
+}
+
+QString windowManagerName()
+{
+    Display* d = display();
+    if (!d)
+        return QString();
+    const Atom check = XInternAtom(d, "_NET_SUPPORTING_WM_CHECK", False);
+    const Atom wmName = XInternAtom(d, "_NET_WM_NAME", False);
+    const Atom utf8 = XInternAtom(d, "UTF8_STRING", False);
+    Atom type;
+    int format;
+    unsigned long count, after;
+    unsigned char* data = nullptr;
+    QString name;
+    if (XGetWindowProperty(d, DefaultRootWindow(d), check, 0, 1, False, XA_WINDOW, &type, &format, &count, &after,
+                           &data) == Success &&
+        data && count == 1) {
+        const Window w = *reinterpret_cast<Window*>(data);
+        XFree(data);
+        data = nullptr;
+        if (XGetWindowProperty(d, w, wmName, 0, 64, False, utf8, &type, &format, &count, &after, &data) == Success &&
+            data)
+            name = QString::fromUtf8(reinterpret_cast<char*>(data), int(count));
+    }
+    if (data)
+        XFree(data);
+    return name;
+}
+
+}  // namespace XSession
+
+namespace XInput {
+
+void settle(int ms)
+{
+    QElapsedTimer clock;
+    clock.start();
+    do {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        QThread::msleep(5);
+    } while (clock.elapsed() < ms);
+}
+
+void moveTo(const QPoint& global)
+{
+    if (Display* d = display()) {
+        XTestFakeMotionEvent(d, -1, global.x(), global.y(), CurrentTime);
+        XSync(d, False);
+    }
+    settle(60);
+}
+
+void press(int button)
+{
+    if (Display* d = display()) {
+        XTestFakeButtonEvent(d, unsigned(button), True, CurrentTime);
+        XSync(d, False);
+    }
+    settle(60);
+}
+
+void release(int button)
+{
+    if (Display* d = display()) {
+        XTestFakeButtonEvent(d, unsigned(button), False, CurrentTime);
+        XSync(d, False);
+    }
+    settle(60);
+}
+
+void click(int button)
+{
+    press(button);
+    release(button);
+}
+
+void doubleClick(int button)
+{
+    if (Display* d = display()) {
+        for (int i = 0; i < 2; ++i) {
+            XTestFakeButtonEvent(d, unsigned(button), True, CurrentTime);
+            XTestFakeButtonEvent(d, unsigned(button), False, CurrentTime);
+        }
+        XSync(d, False);
+    }
+    settle(100);
+}
+
+void key(const QString& keysym)
+{
+    Display* d = display();
+    if (!d)
+        return;
+    const KeyCode code = XKeysymToKeycode(d, XStringToKeysym(keysym.toLatin1().constData()));
+    if (code) {
+        XTestFakeKeyEvent(d, code, True, CurrentTime);
+        XTestFakeKeyEvent(d, code, False, CurrentTime);
+        XSync(d, False);
+    }
+    settle(60);
+}
+
+}  // namespace XInput

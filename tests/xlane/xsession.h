@@ -1,0 +1,56 @@
+#pragma once
+// A real X display for the suites that need one: an Xvfb server with the openbox window manager,
+// started by the suite before its QApplication, and pointer and key input sent through the X server's
+// XTest extension, exactly as a person's mouse and keyboard arrive.
+#include <QPoint>
+#include <QSize>
+#include <QString>
+
+namespace XSession {
+
+// Starts Xvfb on a free display and openbox on it, and points DISPLAY and QT_QPA_PLATFORM (xcb) at it.
+// The media engine's video goes to the real display; its sound goes to the null output.
+// Returns false with `error` set when either program is missing or does not come up.
+bool start(QSize screen, QString* error);
+// Ends openbox and Xvfb.
+void stop();
+
+// Whether some client of the server holds the pointer grabbed: then no other program gets a click.
+bool pointerGrabbed();
+// The name of the window manager's check window (empty when no window manager runs).
+QString windowManagerName();
+
+}  // namespace XSession
+
+namespace XInput {
+
+void moveTo(const QPoint& global);
+void press(int button = 1);
+void release(int button = 1);
+void click(int button = 1);
+void doubleClick(int button = 1);
+// A key by its X key name ("Escape", "Return", "a").
+void key(const QString& keysym);
+// Processes the application's events for `ms` milliseconds, so that what the server sent arrives.
+void settle(int ms = 150);
+
+}  // namespace XInput
+
+// main() for a suite of the X lane: the display comes up before the application.
+#define PELLUM_XLANE_MAIN(TestObject)                                                     \
+    int main(int argc, char** argv)                                                       \
+    {                                                                                     \
+        QString error;                                                                    \
+        if (!XSession::start(QSize(1280, 1024), &error)) {                                \
+            fprintf(stderr, "X lane: %s\n", qPrintable(error));                           \
+            return 1;                                                                     \
+        }                                                                                 \
+        int rc;                                                                           \
+        {                                                                                 \
+            QApplication app(argc, argv);                                                 \
+            TestObject tc;                                                                \
+            rc = QTest::qExec(&tc, argc, argv);                                           \
+        }                                                                                 \
+        XSession::stop();                                                                 \
+        return rc;                                                                        \
+    }
