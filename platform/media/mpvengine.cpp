@@ -1,13 +1,19 @@
 #include "platform/media/mpvengine.h"
 
+#include "platform/media/mediaaddress.h"
+
 #include <QGuiApplication>
 #include <QMetaObject>
 #include <clocale>
+#include <utility>
 #include <mpv/client.h>
 
 namespace {
 
 constexpr quint64 kLoadTag = quint64(1) << 40;
+constexpr quint64 kOpenHook = 1;
+// Play lists naming play lists are followed this deep; a list that names itself would go on for ever.
+constexpr int kMaxListDepth = 8;
 
 enum Observed : uint64_t { TimePos = 1, Duration, Pause, IdleActive, Speed, Buffering, CacheSpeed, Metadata, VolumeProp, PathProp };
 
@@ -53,6 +59,8 @@ MpvEngine::MpvEngine(QObject* parent) : QObject(parent)
         {"osc", "no"},            {"terminal", "no"},            {"force-window", "no"},
         {"vo", "null"}, {"ytdl", "no"},          {"load-scripts", "no"},
         {"config", "no"},         {"audio-display", "no"},
+        // Entries of a play list are checked before they open (checkEntry); mpv's own refusal stays on.
+        {"load-unsafe-playlists", "no"},
         // Pointer events over the video belong to the control, not to mpv.
         {"input-cursor", "no"},   {"cursor-autohide", "no"},
     };
@@ -77,6 +85,7 @@ MpvEngine::MpvEngine(QObject* parent) : QObject(parent)
     mpv_observe_property(handle_, Metadata, "metadata", MPV_FORMAT_NODE);
     mpv_observe_property(handle_, VolumeProp, "volume", MPV_FORMAT_DOUBLE);
     mpv_observe_property(handle_, PathProp, "path", MPV_FORMAT_STRING);
+    mpv_hook_add(handle_, kOpenHook, "on_load", 0);
     mpv_set_wakeup_callback(
         handle_,
         [](void* self) {
@@ -150,15 +159,29 @@ void MpvEngine::load(const QString& url)
     startedEntry_ = -1;
     loaded_ = false;
     pendingSeek_ = -1;
-    if (!handle_) {
-        // No engine: the clip fails like an unplayable file, reported after the caller returns.
+    listEntries_.clear();
+    currentDepth_ = 0;
+    listPlayed_ = false;
+    const QString name = MediaAddress::engineName(url);
+    if (!handle_ || name.isEmpty()) {
+        // No engine, or a name it must not open: the clip fails like an unplayable file, reported after
+        // the caller returns unless another load or a stop came first.
+        if (handle_)
+            command({QStringLiteral("stop")});
         idle_ = true;
-        QMetaObject::invokeMethod(this, [this] { emit fileEnded(QStringLiteral("error")); }, Qt::QueuedConnection);
+        loadTag_ = 0;
+        const quint64 seq = ++loadSeq_;
+        QMetaObject::invokeMethod(
+            this, [this, seq] {
+                if (seq == loadSeq_)
+                    emit fileEnded(QStringLiteral("error"));
+            },
+            Qt::QueuedConnection);
         return;
     }
     // The reply names the new entry; until it comes, events of any entry belong to clips replaced.
     loadTag_ = kLoadTag | quint64(++loadSeq_);
-    const QByteArray u = url.toUtf8();
+    const QByteArray u = name.toUtf8();
     const char* args[] = {"loadfile", u.constData(), "replace", nullptr};
     mpv_command_async(handle_, loadTag_, args);
 }
@@ -166,7 +189,9 @@ void MpvEngine::load(const QString& url)
 void MpvEngine::stop()
 {
     currentEntry_ = -1;
+    listEntries_.clear();
     loadTag_ = 0;
+    ++loadSeq_;
     idle_ = true;
     loaded_ = false;
     pendingSeek_ = -1;
@@ -231,16 +256,9 @@ void MpvEngine::handle(mpv_event* e)
                         r.u.list->values[i].format == MPV_FORMAT_INT64)
                         currentEntry_ = r.u.list->values[i].u.int64;
             // Events of the new entry that came before this reply.
-            for (const auto& [entry, reason] : earlyEnds_)
-                if (entry == currentEntry_) {
-                    idle_ = true;
-                    loaded_ = false;
-                    if (reason == QLatin1String("eof"))
-                        timePos_ = duration_;
-                    currentEntry_ = -1;
-                    emit fileEnded(reason);
-                }
-            earlyEnds_.clear();
+            const QList<EntryEnd> early = std::exchange(earlyEnds_, {});
+            for (const EntryEnd& end : early)
+                entryEnded(end);
         }
         break;
     case MPV_EVENT_START_FILE:
@@ -262,23 +280,21 @@ void MpvEngine::handle(mpv_event* e)
         break;
     case MPV_EVENT_END_FILE: {
         const auto* end = static_cast<mpv_event_end_file*>(e->data);
-        const QString reason = end->reason == MPV_END_FILE_REASON_EOF     ? QStringLiteral("eof")
-                               : end->reason == MPV_END_FILE_REASON_ERROR ? QStringLiteral("error")
-                                                                          : QStringLiteral("stop");
-        if (loadTag_ != 0) {
-            earlyEnds_.append({end->playlist_entry_id, reason});
-            break;
-        }
-        if (end->playlist_entry_id != currentEntry_)
-            break;
-        currentEntry_ = -1;
-        idle_ = true;
-        loaded_ = false;
-        if (reason == QLatin1String("eof"))
-            timePos_ = duration_;
-        emit fileEnded(reason);
+        const QString reason = end->reason == MPV_END_FILE_REASON_EOF        ? QStringLiteral("eof")
+                               : end->reason == MPV_END_FILE_REASON_ERROR    ? QStringLiteral("error")
+                               : end->reason == MPV_END_FILE_REASON_REDIRECT ? QStringLiteral("redirect")
+                                                                             : QStringLiteral("stop");
+        const EntryEnd info{end->playlist_entry_id, reason, end->playlist_insert_id,
+                            end->playlist_insert_num_entries};
+        if (loadTag_ != 0)
+            earlyEnds_.append(info);
+        else
+            entryEnded(info);
         break;
     }
+    case MPV_EVENT_HOOK:
+        checkEntry(static_cast<mpv_event_hook*>(e->data)->id);
+        break;
     case MPV_EVENT_PROPERTY_CHANGE: {
         const auto* p = static_cast<mpv_event_property*>(e->data);
         const bool has = p->format != MPV_FORMAT_NONE && p->data;
@@ -309,4 +325,51 @@ void MpvEngine::handle(mpv_event* e)
     }
     default: break;
     }
+}
+
+void MpvEngine::entryEnded(const EntryEnd& end)
+{
+    if (end.entry != currentEntry_)
+        return;
+    loaded_ = false;
+    const bool redirect = end.reason == QLatin1String("redirect");
+    if (redirect && currentDepth_ >= kMaxListDepth) {
+        listEntries_.clear();
+        command({QStringLiteral("stop")});
+    } else if (redirect) {
+        // A play list was read: its entries take its place and mpv plays them in turn.
+        for (int i = end.insertCount - 1; i >= 0; --i)
+            listEntries_.prepend({end.insertId + i, currentDepth_ + 1});
+    } else if (end.reason == QLatin1String("eof")) {
+        listPlayed_ = true;
+    }
+    if (end.reason != QLatin1String("stop") && !listEntries_.isEmpty()) {
+        const auto next = listEntries_.takeFirst();
+        currentEntry_ = next.first;
+        currentDepth_ = next.second;
+        timePos_ = 0;
+        duration_ = 0;
+        metadata_.clear();
+        return;
+    }
+    currentEntry_ = -1;
+    listEntries_.clear();
+    idle_ = true;
+    QString reason = end.reason;
+    if (reason != QLatin1String("stop"))
+        reason = listPlayed_ ? QStringLiteral("eof") : QStringLiteral("error");
+    if (reason == QLatin1String("eof"))
+        timePos_ = duration_;
+    emit fileEnded(reason);
+}
+
+void MpvEngine::checkEntry(quint64 hookId)
+{
+    // mpv waits for the answer before it opens the entry; an entry it must not open gets no name at all,
+    // which fails like a missing file.
+    char* name = mpv_get_property_string(handle_, "stream-open-filename");
+    if (name && !MediaAddress::engineMayOpen(QString::fromUtf8(name)))
+        mpv_set_property_string(handle_, "stream-open-filename", "");
+    mpv_free(name);
+    mpv_hook_continue(handle_, hookId);
 }

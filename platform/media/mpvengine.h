@@ -5,8 +5,8 @@
 #include <QObject>
 #include <QString>
 #include <QList>
-#include <QPair>
 #include <QVariantMap>
+#include <utility>
 
 struct mpv_handle;
 struct mpv_event;
@@ -30,7 +30,9 @@ public:
     void setFlag(const char* name, bool value);
 
     // Loads `url` in place of what is loaded and plays it; the new entry's id is tracked so that events
-    // of the replaced entry are told apart.
+    // of the replaced entry are told apart. A play list (.m3u, .pls) plays its entries in turn as one
+    // clip: it ends once, after its last entry. A name the engine must not open (MediaAddress) fails
+    // as an unplayable file does.
     void load(const QString& url);
     void stop();
     // Seeks to `seconds` from the start. While the clip is still opening the seek is kept and made as
@@ -53,19 +55,31 @@ public:
 signals:
     void fileStarted();
     void fileLoaded();
-    // The current entry ended: reason "eof", "error" or "stop". Events of replaced entries are dropped.
+    // The current clip ended: reason "eof", "error" or "stop". Events of replaced clips are dropped.
+    // A play list ends with "eof" when one of its entries played to its end, else with "error".
     void fileEnded(const QString& reason);
     void propertiesChanged();
 
 private:
+    struct EntryEnd {
+        long long entry;
+        QString reason;       // "eof", "error", "stop" or "redirect" (a play list gave its entries)
+        long long insertId;   // the first entry a play list put in its place
+        int insertCount;
+    };
     void drain();
     void handle(mpv_event* e);
+    void entryEnded(const EntryEnd& end);
+    void checkEntry(quint64 hookId);
 
     mpv_handle* handle_ = nullptr;
     quint64 loadTag_ = 0;          // reply tag of the load in flight, 0 when none
     quint64 loadSeq_ = 0;
-    QList<QPair<long long, QString>> earlyEnds_;
+    QList<EntryEnd> earlyEnds_;
     long long currentEntry_ = -1;  // playlist entry id of the current file
+    int currentDepth_ = 0;         // how many play lists deep the current entry lies
+    QList<std::pair<long long, int>> listEntries_;  // entries (and depths) of the current clip still to come
+    bool listPlayed_ = false;      // an entry of the current clip played to its end
     long long startedEntry_ = -1;  // entry of the last START_FILE
     bool loaded_ = false;
     double pendingSeek_ = -1;      // a seek asked for while the clip was opening

@@ -3,14 +3,12 @@
 #include "platform/media/mpvengine.h"
 #include "platform/media/videoview.h"
 
-#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHash>
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QSlider>
 #include <QTimer>
-#include <QUrl>
 #include <QVBoxLayout>
 #include <memory>
 
@@ -20,6 +18,7 @@ struct RealAudio::Console {
     std::unique_ptr<MpvEngine> engine;
     QString source;
     bool ended = false;
+    bool failed = false;
     int instances = 0;
     int fullScreen = 0;
     QPointer<VideoView> picture;
@@ -29,30 +28,14 @@ struct RealAudio::Console {
         if (!engine) {
             engine = std::make_unique<MpvEngine>();
             QObject::connect(engine.get(), &MpvEngine::fileEnded, engine.get(),
-                             [this](const QString& reason) { ended = reason == QLatin1String("eof"); });
+                             [this](const QString& reason) {
+                                 ended = reason == QLatin1String("eof");
+                                 failed = reason == QLatin1String("error");
+                             });
         }
         return *engine;
     }
 };
-
-namespace {
-
-// What mpv is given for a source. The windows write "file://" and the path as it is, not
-// percent-encoded, so a name holding "#" or "%" must not be read as a URL; a well-formed file URL is
-// still accepted when no file of the literal name exists.
-QString playTarget(const QString& source)
-{
-    static const QString prefix = QStringLiteral("file://");
-    if (!source.startsWith(prefix, Qt::CaseInsensitive))
-        return source;  // a plain path or a stream address
-    const QString literal = source.mid(prefix.size());
-    if (QFileInfo::exists(literal))
-        return literal;
-    const QUrl url(source);
-    return url.isLocalFile() ? url.toLocalFile() : literal;
-}
-
-}  // namespace
 
 RealAudio::Console& RealAudio::console(const QString& name)
 {
@@ -107,6 +90,7 @@ void RealAudio::setSource(const QString& source)
     // A new source replaces the clip: the old one stops, the new one waits for DoPlay.
     console_->source = source;
     console_->ended = false;
+    console_->failed = false;
     if (console_->engine)
         console_->engine->stop();
 }
@@ -120,7 +104,8 @@ void RealAudio::DoPlay()
         console_->picture->attach(mpv);
     if (mpv.idle()) {
         console_->ended = false;
-        mpv.load(playTarget(console_->source));
+        console_->failed = false;
+        mpv.load(console_->source);
     } else {
         mpv.setFlag("pause", false);
     }
@@ -131,7 +116,10 @@ void RealAudio::DoStop()
     if (console_->engine)
         console_->engine->stop();
     console_->ended = false;
+    console_->failed = false;
 }
+
+bool RealAudio::ErrorFlag() const { return console_->failed; }
 
 long RealAudio::GetLength() const
 {

@@ -24,6 +24,9 @@ public:
     void DoStop();
     long GetPosition() const;  // ms; equals GetLength() once the clip has played to its end
     long GetLength() const;    // ms
+    // True when the clip of the source could not be played (unreadable, missing, or an address of a
+    // kind the player does not open); cleared by a new source, DoPlay and DoStop.
+    bool ErrorFlag() const;
     void SetPosition(long ms);
     // Shows the picture over the whole screen (the window calls it when maximised).
     void SetFullScreen();

@@ -1,14 +1,20 @@
 // The media-player control on the real mpv engine (null audio and video), playing WAV files the tests
 // write.
+#include "platform/media/mediaaddress.h"
 #include "platform/media/mediaplayer.h"
 #include "platform/media/mpvengine.h"
 #include "platform/media/videoview.h"
 #include "tests/support/testenv.h"
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QMenu>
 #include <QRandomGenerator>
 #include <QSignalSpy>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTimer>
+#include <QUrl>
 #include <QtTest>
 
 class MediaPlayerTest : public QObject {
@@ -173,6 +179,248 @@ private slots:
         QVERIFY(!mp.ErrorFlag());
         QVERIFY(waitFor([&] { return ends.count() == 1; }));
         QVERIFY(!mp.ErrorFlag());
+    }
+
+    // A play list row plays its entries in turn as one clip: playing from its first entry to the end of
+    // its last, with the times of the entry playing, and one end of stream when the list is done.
+    void playListPlaysAsOneClip_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("text");
+        const QByteArray b = env.path("lb.wav").toUtf8();
+        QTest::newRow("m3u") << "l.m3u" << "#EXTM3U\r\nla.wav\r\n" + b + "\r\n";
+        QTest::newRow("pls") << "l.pls" << "[playlist]\nFile1=la.wav\nFile2=" + b + "\nNumberOfEntries=2\n";
+        QTest::newRow("m3u with entries that cannot play")
+            << "skip.m3u" << "missing.wav\nla.wav\nav://lavfi:sine=d=5\n" + b + "\n";
+    }
+    void playListPlaysAsOneClip()
+    {
+        QFETCH(QString, name);
+        QFETCH(QByteArray, text);
+        writeWav(env.path("la.wav"), 0.5);
+        writeWav(env.path("lb.wav"), 0.8);
+        const QString list = env.writeFile(name, text);
+        MediaPlayer mp;
+        QSignalSpy ends(&mp, &MediaPlayer::EndOfStream);
+        // What the status timer would see, sampled often until the end of stream.
+        QList<int> states;
+        QList<double> durations;
+        bool movedWithSecond = false;
+        QTimer sample;
+        connect(&sample, &QTimer::timeout, [&] {
+            if (ends.count() > 0)
+                return;
+            states << mp.PlayState();
+            const double d = qRound(mp.Duration() * 10) / 10.0;
+            if (d > 0 && (durations.isEmpty() || durations.last() != d))
+                durations << d;
+            movedWithSecond = movedWithSecond || (d == 0.8 && mp.CurrentPosition() > 0.1);
+        });
+        sample.start(5);
+        mp.setFileName(list);
+        QVERIFY(waitFor([&] { return ends.count() > 0; }));
+        sample.stop();
+        QTest::qWait(400);
+        QCOMPARE(ends.count(), 1);
+        QCOMPARE(durations, (QList<double>{0.5, 0.8}));
+        QVERIFY(movedWithSecond);
+        const qsizetype firstPlaying = states.indexOf(2);
+        QVERIFY(firstPlaying >= 0);
+        QVERIFY2(!states.mid(firstPlaying).contains(0), "the list read as stopped between its entries");
+        QCOMPARE(mp.PlayState(), 0);
+        QVERIFY(!mp.ErrorFlag());
+        QCOMPARE(mp.FileName(), list);
+        // Play after the end plays the list again.
+        mp.Play();
+        QVERIFY(waitFor([&] { return ends.count() == 2; }));
+    }
+
+    void playListThatPlaysNothingFails_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("text");
+        const QByteArray wav = writeWav(env.path("in.wav"), 0.3).toUtf8();
+        QTest::newRow("empty m3u") << "e.m3u" << QByteArray("#EXTM3U\n");
+        QTest::newRow("missing entries") << "m.m3u" << QByteArray("#EXTM3U\nnot-here.wav\n/nowhere/x.wav\n");
+        QTest::newRow("generated stream and edit list")
+            << "g.m3u" << "#EXTM3U\nav://lavfi:sine=frequency=440:duration=0.5\nedl://" + wav + "\n";
+        QTest::newRow("list naming itself") << "self.m3u" << QByteArray("#EXTM3U\nself.m3u\nself.m3u\n");
+        QTest::newRow("pls naming memory and stdin") << "p.pls"
+                                                     << QByteArray("[playlist]\nFile1=memory://RIFF\nFile2=-\nNumberOfEntries=2\n");
+    }
+    void playListThatPlaysNothingFails()
+    {
+        QFETCH(QString, name);
+        QFETCH(QByteArray, text);
+        MediaPlayer mp;
+        QSignalSpy ends(&mp, &MediaPlayer::EndOfStream);
+        mp.setFileName(env.writeFile(name, text));
+        QVERIFY(waitFor([&] { return mp.ErrorFlag(); }));
+        QCOMPARE(mp.PlayState(), 0);
+        QVERIFY(waitFor([&] { return mp.engine().path().isEmpty(); }));  // mpv has stopped
+        QTest::qWait(300);
+        QCOMPARE(ends.count(), 0);
+    }
+
+    // Only local files and the address kinds a user opens reach the engine; any other kind fails as an
+    // unplayable clip does.
+    void refusedAddressesFail_data()
+    {
+        QTest::addColumn<QString>("name");
+        const QString wav = writeWav(env.path("r.wav"), 0.5);
+        QTest::newRow("generated stream") << "av://lavfi:sine=frequency=440:duration=0.5";
+        QTest::newRow("generated stream, capitals") << "AV://lavfi:sine=frequency=440:duration=0.5";
+        QTest::newRow("lavf") << "lavf://file:" + wav;
+        QTest::newRow("ffmpeg") << "ffmpeg://file:" + wav;
+        QTest::newRow("file descriptor") << "fd://0";
+        QTest::newRow("file descriptor closed after") << "fdclose://987";
+        QTest::newRow("memory") << "memory://RIFF";
+        QTest::newRow("edit list") << "edl://" + wav;
+        QTest::newRow("null") << "null://";
+        QTest::newRow("hex") << "hex://52494646";
+        QTest::newRow("appending") << "appending://" + wav;
+        QTest::newRow("slice") << "slice://0-100000@" + wav;
+        QTest::newRow("dvd") << "dvd://";
+        QTest::newRow("blu-ray") << "bd://";
+        QTest::newRow("udp") << "udp://127.0.0.1:9";
+        QTest::newRow("ytdl") << "ytdl://x";
+        QTest::newRow("image files") << "mf://" + env.path("*.png");
+    }
+    void refusedAddressesFail()
+    {
+        QFETCH(QString, name);
+        MediaPlayer mp;
+        QSignalSpy ends(&mp, &MediaPlayer::EndOfStream);
+        mp.setFileName(name);
+        QVERIFY(waitFor([&] { return mp.ErrorFlag(); }, 3000));
+        QCOMPARE(mp.PlayState(), 0);
+        QCOMPARE(mp.FileName(), name);
+        QTest::qWait(300);
+        QCOMPARE(ends.count(), 0);
+        QCOMPARE(mp.PlayState(), 0);
+    }
+
+    void refusedAddressStopsThePlayingClip()
+    {
+        MediaPlayer mp;
+        QSignalSpy ends(&mp, &MediaPlayer::EndOfStream);
+        mp.setFileName(writeWav(env.path("long.wav"), 3.0));
+        QVERIFY(waitFor([&] { return mp.PlayState() == 2 && !mp.engine().path().isEmpty(); }));
+        mp.setFileName(QStringLiteral("av://lavfi:sine"));
+        QVERIFY(waitFor([&] { return mp.ErrorFlag(); }));
+        QVERIFY(waitFor([&] { return mp.engine().path().isEmpty(); }));  // mpv has nothing open
+        // A refused name replaced at once leaves no error behind.
+        const QString ok = writeWav(env.path("ok2.wav"), 0.3);
+        mp.setFileName(QStringLiteral("fd://0"));
+        mp.setFileName(ok);
+        QVERIFY(waitFor([&] { return ends.count() == 1; }));
+        QVERIFY(!mp.ErrorFlag());
+        mp.setFileName(QStringLiteral("null://"));
+        mp.setFileName(QString());
+        QTest::qWait(200);
+        QVERIFY(!mp.ErrorFlag());
+    }
+
+    // Local names the engine could take for a protocol, an option or standard input play as files.
+    void localNamesPlay_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("row");
+        const QString r = env.root();
+        QTest::newRow("colon in a relative name") << "a:b.wav" << "./a:b.wav";
+        QTest::newRow("colon in an absolute name") << "x:y.wav" << r + "/x:y.wav";
+        QTest::newRow("relative name starting with a dash") << "-dash.wav" << "-dash.wav";
+        QTest::newRow("a file named -") << "-" << "-";
+        QTest::newRow("file address, blank and hash") << "clip #1.wav" << "file://" + r + "/clip #1.wav";
+        QTest::newRow("file address in capitals") << "caps.wav" << "FILE://" + r + "/caps.wav";
+        QTest::newRow("encoded file address")
+            << "sp ace.wav" << QUrl::fromLocalFile(r + "/sp ace.wav").toString(QUrl::FullyEncoded);
+    }
+    void localNamesPlay()
+    {
+        QFETCH(QString, file);
+        QFETCH(QString, row);
+        writeWav(env.path(file), 0.4);
+        const QString before = QDir::currentPath();
+        QDir::setCurrent(env.root());
+        MediaPlayer mp;
+        QSignalSpy ends(&mp, &MediaPlayer::EndOfStream);
+        mp.setFileName(row);
+        const bool ended = waitFor([&] { return ends.count() > 0 || mp.ErrorFlag(); });
+        QDir::setCurrent(before);
+        QVERIFY(ended);
+        QVERIFY(!mp.ErrorFlag());
+        QVERIFY2(qAbs(mp.Duration() - 0.4) < 0.05, qPrintable(QString::number(mp.Duration())));
+        QCOMPARE(mp.FileName(), row);
+    }
+
+    // Stream addresses pass, whatever the case of their scheme, also as entries of a local list.
+    void streamAddressPlays_data()
+    {
+        QTest::addColumn<QString>("scheme");
+        QTest::addColumn<bool>("inList");
+        QTest::newRow("http") << "http" << false;
+        QTest::newRow("http in capitals") << "HTTP" << false;
+        QTest::newRow("http named by a local m3u") << "http" << true;
+    }
+    void streamAddressPlays()
+    {
+        QFETCH(QString, scheme);
+        QFETCH(bool, inList);
+        // A small web server that answers every request with a WAV file.
+        const QByteArray wav = wavBytes(0.5);
+        QTcpServer server;
+        QVERIFY(server.listen(QHostAddress::LocalHost));
+        connect(&server, &QTcpServer::newConnection, [&] {
+            while (QTcpSocket* c = server.nextPendingConnection()) {
+                connect(c, &QTcpSocket::readyRead, c, [c, wav] {
+                    if (!c->readAll().contains("\r\n\r\n"))
+                        return;
+                    c->write("HTTP/1.0 200 OK\r\nContent-Type: audio/x-wav\r\nContent-Length: " +
+                             QByteArray::number(wav.size()) + "\r\nConnection: close\r\n\r\n" + wav);
+                    c->disconnectFromHost();
+                });
+                connect(c, &QTcpSocket::disconnected, c, &QObject::deleteLater);
+            }
+        });
+        const QString address = scheme + "://127.0.0.1:" + QString::number(server.serverPort()) + "/s.wav";
+        const QString row = inList ? env.writeFile("web.m3u", address.toUtf8() + "\n") : address;
+        MediaPlayer mp;
+        QSignalSpy ends(&mp, &MediaPlayer::EndOfStream);
+        mp.setFileName(row);
+        QVERIFY(waitFor([&] { return ends.count() > 0 || mp.ErrorFlag(); }));
+        QVERIFY(!mp.ErrorFlag());
+        QVERIFY(qAbs(mp.Duration() - 0.5) < 0.05);
+    }
+
+    // The names the engine is given: absolute paths for local files, allowed addresses as they are.
+    void engineNames_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("given");
+        const QString cwd = QDir::currentPath();
+        for (const char* s : {"http", "https", "mms", "mmsh", "mmst", "rtsp", "rtmp", "rtmps"})
+            QTest::newRow(s) << QString::fromLatin1(s) + "://host/a b?x=1#y"
+                             << QString::fromLatin1(s) + "://host/a b?x=1#y";
+        QTest::newRow("audio CD") << "cdda://" << "cdda://";
+        QTest::newRow("audio CD track, capitals") << "CDDA://3" << "cdda://3";
+        QTest::newRow("absolute path") << "/music/x:y.mp3" << "/music/x:y.mp3";
+        QTest::newRow("relative path") << "a:b.wav" << cwd + "/a:b.wav";
+        QTest::newRow("dash") << "-" << cwd + "/-";
+        QTest::newRow("windows path from elsewhere") << "C:\\m\\a.mp3" << cwd + "/C:\\m\\a.mp3";
+        QTest::newRow("missing file address decoded") << "file:///nowhere/a%20b.wav" << "/nowhere/a b.wav";
+        QTest::newRow("empty") << "" << "";
+        QTest::newRow("file address without a path") << "file://" << "";
+        QTest::newRow("relative name read as an address") << "dir://x.wav" << "";
+        QTest::newRow("ftp") << "ftp://host/a.mp3" << "";
+    }
+    void engineNames()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, given);
+        QCOMPARE(MediaAddress::engineName(name), given);
+        if (!given.isEmpty())
+            QVERIFY(MediaAddress::engineMayOpen(given));
     }
 
     void volumeScale_data()

@@ -83,6 +83,33 @@ private slots:
         QVERIFY2(t.elapsed() < 1200, qPrintable(QString::number(t.elapsed())));
     }
 
+    // A clip that cannot be played raises the error flag; its length stays 0, so it never reads as ended.
+    void unplayableSourceSetsTheErrorFlag_data()
+    {
+        QTest::addColumn<QString>("source");
+        QTest::newRow("garbage bytes") << "file://" + env.writeFile("junk.rm", QByteArray(6000, '\x33'));
+        QTest::newRow("missing file") << "file://" + env.path("gone.rm");
+        QTest::newRow("generated stream") << QStringLiteral("av://lavfi:sine=frequency=440:duration=1");
+        QTest::newRow("file descriptor") << QStringLiteral("fd://0");
+    }
+    void unplayableSourceSetsTheErrorFlag()
+    {
+        QFETCH(QString, source);
+        RealAudio picture(QStringLiteral("t6"), RealAudio::ImageWindow);
+        RealAudio panel(QStringLiteral("t6"), RealAudio::ControlPanel);
+        picture.setSource(source);
+        QVERIFY(!picture.ErrorFlag());
+        picture.DoPlay();
+        QVERIFY(waitFor([&] { return panel.ErrorFlag(); }));
+        QCOMPARE(picture.GetLength(), 0L);
+        // A new source clears it and plays.
+        picture.setSource(QStringLiteral("file://") + writeWav(env.path("fine.wav"), 0.3));
+        QVERIFY(!picture.ErrorFlag());
+        picture.DoPlay();
+        QVERIFY(waitFor([&] { return picture.GetLength() > 0 && picture.GetLength() == picture.GetPosition(); }));
+        QVERIFY(!picture.ErrorFlag());
+    }
+
     void realMediaClip_data()
     {
         QTest::addColumn<QStringList>("audio");
