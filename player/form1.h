@@ -65,6 +65,10 @@ public:
     void Timer1_Timer();
     void Timer3_Timer();
     void mp_EndOfStream(long result = 0);
+    // Drops the selected row after its clip failed and plays the row that moved into its place; false
+    // when the status tick ends there. A failure of `mp` counts only while `mp` is the player in use;
+    // the RealMedia window reports its own (fromMp false).
+    bool dropFailedClip(bool fromMp = true);
     static void wait(double delay);
 
     // --- texts and layout ---
@@ -226,7 +230,6 @@ private:
     void CheckRateItem(MenuItem* item);
     void ShuffleNext();
     void toggleOption(MenuItem* item, const QString& key);
-    bool dropFailedClip();
     void buildSkin();
     void resizeEvent(QResizeEvent* e) override;
     bool eventFilter(QObject* watched, QEvent* event) override;

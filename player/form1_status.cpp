@@ -56,10 +56,10 @@ void Form1::Timer1_Timer()
     }
 }
 
-bool Form1::dropFailedClip()
+bool Form1::dropFailedClip(bool fromMp)
 {
     const int selected = List2->ListIndex();
-    if (PlayerInactive || !isVisible() || selected < 0)
+    if ((fromMp && PlayerInactive) || !isVisible() || selected < 0)
         return false;
     if (selected == List1->ListCount() - 1) {
         List1->RemoveItem(selected);

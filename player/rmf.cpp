@@ -28,6 +28,14 @@ void RmF::Form_Load()
     Timer1->start();
 }
 
+void RmF::Form_Unload(int& cancel)
+{
+    cancel = 1;
+    if (!RA->Source().isEmpty() && Form1::isLoaded())
+        Form1::instance().st_Click();  // as the Stop command: no played mark, no next row
+    hide();
+}
+
 void RmF::layoutControls()
 {
     const int panel = RA2->sizeHint().height();
@@ -45,6 +53,14 @@ void RmF::resizeEvent(QResizeEvent* e)
 
 void RmF::Timer1_Timer()
 {
+    if (!RA->Source().isEmpty() && RA->ErrorFlag()) {
+        // The clip cannot be played: its row goes as a clip the media player fails on.
+        RA->DoStop();
+        RA->setSource(QString());
+        hide();
+        Form1::instance().dropFailedClip(false);
+        return;
+    }
     // A clip whose length is not known yet reads 0 for both: that is not its end.
     if (RA->Source().isEmpty() || RA->GetLength() <= 0 || RA->GetLength() != RA->GetPosition())
         return;

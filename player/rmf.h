@@ -21,5 +21,7 @@ public:
 
 protected:
     void Form_Load() override;
+    // Kept loaded until the program ends: closing the window stops its clip and hides it.
+    void Form_Unload(int& cancel) override;
     void resizeEvent(QResizeEvent* e) override;
 };

@@ -21,6 +21,19 @@ class MainRoadTest : public QObject {
         return out;
     }
 
+    // A RealMedia clip with ac3 audio made by ffmpeg; the empty text when it cannot be made.
+    QString makeRm(const QString& name, int seconds)
+    {
+        const QString ffmpeg = QStandardPaths::findExecutable(QStringLiteral("ffmpeg"));
+        if (ffmpeg.isEmpty())
+            return QString();
+        const QString rm = fx.env->path(name);
+        QProcess p;
+        p.start(ffmpeg, {"-v", "error", "-f", "lavfi", "-i", QStringLiteral("sine=frequency=440:duration=%1").arg(seconds),
+                         "-c:a", "ac3", "-y", rm});
+        return p.waitForFinished(30000) && p.exitCode() == 0 ? rm : QString();
+    }
+
 private slots:
     void firstRunAndShutdown()
     {
@@ -307,15 +320,10 @@ private slots:
 
     void realMediaClipAdvances()
     {
-        const QString ffmpeg = QStandardPaths::findExecutable(QStringLiteral("ffmpeg"));
-        if (ffmpeg.isEmpty())
-            QSKIP("ffmpeg is not installed: no RealMedia clip can be made");
         Form1& f = fx.fresh();
-        const QString rm = fx.env->path("tiny.rm");
-        QProcess p;
-        p.start(ffmpeg, {"-v", "error", "-f", "lavfi", "-i", "sine=frequency=440:duration=1", "-c:a", "ac3",
-                         "-y", rm});
-        QVERIFY(p.waitForFinished(30000) && p.exitCode() == 0);
+        const QString rm = makeRm("tiny.rm", 1);
+        if (rm.isEmpty())
+            QSKIP("ffmpeg could not make a RealMedia clip");
         const QStringList next = wavs(1, 3.0);
         f.shu_Click();  // the RealMedia window moves on in order, shuffle or not
         PlayerFixture::add(f, {rm, next.first()});
@@ -330,6 +338,104 @@ private slots:
         QCOMPARE(f.List2->List(0), QStringLiteral("#01- tiny.rm"));
         QCOMPARE(f.List2->ListIndex(), 1);
         QVERIFY(!rmf.isVisible());
+    }
+
+    // A RealMedia clip that cannot be played goes as a failed clip of the media player does.
+    void failedRealMediaRowIsDropped_data()
+    {
+        QTest::addColumn<bool>("garbage");
+        QTest::addColumn<bool>("last");
+        QTest::addColumn<bool>("repeat");
+        QTest::newRow("garbage in the middle: the next row plays") << true << false << false;
+        QTest::newRow("missing in the middle") << false << false << false;
+        QTest::newRow("missing last row") << false << true << false;
+        QTest::newRow("garbage last row, repeat all: row 0 plays") << true << true << true;
+    }
+    void failedRealMediaRowIsDropped()
+    {
+        QFETCH(bool, garbage);
+        QFETCH(bool, last);
+        QFETCH(bool, repeat);
+        Form1& f = fx.fresh();
+        f.show();
+        if (repeat)
+            f.en_Click();
+        const QStringList ok = wavs(2, 3.0);
+        const QString bad = garbage ? fx.env->writeFile("junk.rm", QByteArray(6000, '\x33')) : fx.env->path("gone.rm");
+        PlayerFixture::add(f, last ? QStringList{ok[0], bad} : QStringList{ok[0], bad, ok[1]});
+        f.List2->setListIndex(1);
+        RmF& rmf = RmF::instance();
+        QVERIFY(rmf.isVisible());
+        QVERIFY(waitFor([&] { return !f.List1->items().contains(bad); }, 5000));
+        QVERIFY(!rmf.isVisible());
+        QCOMPARE(rmf.RA->Source(), QString());
+        if (!last) {
+            QCOMPARE(f.List2->items(), (QStringList{"01- t0.wav", "03- t1.wav"}));
+            QCOMPARE(f.List2->ListIndex(), 1);
+            QCOMPARE(f.mp->FileName(), ok[1]);
+        } else if (repeat) {
+            QCOMPARE(f.List2->ListIndex(), 0);
+            QCOMPARE(f.mp->FileName(), ok[0]);
+        } else {
+            QCOMPARE(f.List2->ListIndex(), -1);
+            QCOMPARE(f.List1->items(), QStringList{ok[0]});
+        }
+        if (!last || repeat)
+            QVERIFY(waitFor([&] { return f.mp->PlayState() == 2; }));
+    }
+
+    // Closing the RealMedia window by its title bar stops its clip as the Stop command does: no mark,
+    // no next row; the window stays loaded and comes back with the next RealMedia row.
+    void closingTheRealMediaWindowStops()
+    {
+        Form1& f = fx.fresh();
+        f.show();
+        const QString rm = makeRm("long.rm", 4);
+        if (rm.isEmpty())
+            QSKIP("ffmpeg could not make a RealMedia clip");
+        PlayerFixture::add(f, QStringList{rm} + wavs(1, 0.3));
+        f.List2->setListIndex(0);
+        RmF* window = &RmF::instance();
+        QVERIFY(waitFor([&] { return window->RA->GetPosition() > 200; }));
+        QVERIFY(window->close() == false);  // refused: the window is kept
+        QVERIFY(RmF::isLoaded());
+        QCOMPARE(&RmF::instance(), window);
+        QVERIFY(!window->isVisible());
+        QCOMPARE(window->RA->Source(), QString());
+        QVERIFY(f.PlayerInactive);
+        QTest::qWait(1500);  // a tick of the window's own timer
+        f.Timer1_Timer();
+        QCOMPARE(f.Label5->text(), f.WelcomeText);
+        QCOMPARE(f.List2->items(), (QStringList{"01- long.rm", "02- t0.wav"}));
+        QCOMPARE(f.List2->ListIndex(), 0);
+        QCOMPARE(f.mp->FileName(), QString());
+        QCOMPARE(window->RA->GetPosition(), 0L);
+        f.List2->setListIndex(0);
+        QCOMPARE(&RmF::instance(), window);
+        QVERIFY(window->isVisible());
+        QVERIFY(waitFor([&] { return window->RA->GetPosition() > 200; }));
+        f.st_Click();
+    }
+
+    // A play list row given to the media player is one item: it reads as playing while its entries
+    // play, and it is marked and left once, after its last entry.
+    void playListRowIsOneItem()
+    {
+        Form1& f = fx.fresh();
+        writeWav(fx.env->path("la.wav"), 0.4);
+        writeWav(fx.env->path("lb.wav"), 0.7);
+        const QString list = fx.env->writeFile("l.m3u", "la.wav\r\nlb.wav\r\n");
+        const QStringList next = wavs(1, 3.0);
+        PlayerFixture::add(f, {list, next[0]});
+        f.List2->setListIndex(0);
+        QVERIFY(waitFor([&] { return qAbs(f.mp->Duration() - 0.7) < 0.05 && f.mp->CurrentPosition() > 0.1; }));
+        f.Timer1_Timer();
+        QCOMPARE(f.Label3->text(), QStringLiteral("Playing"));
+        QVERIFY(f.Label5->text().endsWith(" / 00:01"));
+        QCOMPARE(f.List2->List(0), QStringLiteral("01- l.m3u"));
+        QVERIFY(waitFor([&] { return f.mp->FileName() == next[0]; }));
+        QCOMPARE(f.List2->items(), (QStringList{"#01- l.m3u", "02- t0.wav"}));
+        QCOMPARE(f.List2->ListIndex(), 1);
     }
 
     void waitKeepsTheLoopRunning()
