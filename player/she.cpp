@@ -4,6 +4,7 @@
 #include "platform/settings.h"
 #include "player/module1.h"
 
+#include <QRegularExpression>
 #include <vector>
 
 namespace SHE {
@@ -20,6 +21,12 @@ QString FileNameOf(const QString& path)
 {
     const qsizetype cut = std::max(path.lastIndexOf(QLatin1Char('\\')), path.lastIndexOf(QLatin1Char('/')));
     return cut < 0 ? path : path.mid(cut + 1);
+}
+
+bool IsAddress(const QString& text)
+{
+    static const QRegularExpression scheme(QStringLiteral("^[A-Za-z][A-Za-z0-9+.-]+://"));
+    return scheme.match(text).hasMatch();
 }
 
 QRegion MakeSkinRegion(const QImage& picture)
