@@ -12,6 +12,7 @@
 #include <QMenu>
 #include <functional>
 #include <QPixmap>
+#include <QSet>
 #include <QSlider>
 #include <QStringList>
 #include <QTimer>
@@ -227,6 +228,8 @@ private:
     void ShuffleNext();
     void toggleOption(MenuItem* item, const QString& key);
     bool dropFailedClip();
+    void importListRow(const QString& FN);
+    QSet<QString> listsRead_;  // the list files read since the list row was clicked
     void buildSkin();
     void resizeEvent(QResizeEvent* e) override;
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -62,6 +62,30 @@ void Form1::importj(const QString& FN, int ck)
     }
 }
 
+// The play step for a list file's row, once the row is gone: the file is imported, and the import plays
+// row 0 when nothing plays, which brings a list file standing there back here. Within one click each list
+// file is read once, as the add-files dialog reads it once per commit, so a list that names itself, or
+// lists that name each other, cannot expand for ever: a list read already only loses its rows, and the
+// row that then leads the list plays.
+void Form1::importListRow(const QString& FN)
+{
+    if (listsRead_.contains(FN)) {
+        // Such rows are taken together, so that a list naming itself on many lines is no deep recursion.
+        while (List1->ListCount() > 0 && listsRead_.contains(List1->List(0))) {
+            List1->RemoveItem(0);
+            List2->RemoveItem(0);
+        }
+        if (List2->ListCount() > 0)
+            List2->setListIndex(0);
+        return;
+    }
+    const bool outermost = listsRead_.isEmpty();
+    listsRead_.insert(FN);
+    importj(FN, 1);
+    if (outermost)
+        listsRead_.clear();
+}
+
 qint64 Form1::CF(const QString& FN)
 {
     const QFileInfo info(FN);

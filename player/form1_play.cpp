@@ -30,7 +30,7 @@ void Form1::List1_Click()
     if (p.endsWith(QStringLiteral("pellum"), Qt::CaseInsensitive)) {
         List1->RemoveItem(CurrentIndex);
         List2->RemoveItem(CurrentIndex);
-        importj(p, 1);
+        importListRow(p);
         return;
     }
     if (p.endsWith(QStringLiteral("rm"), Qt::CaseInsensitive)) {
