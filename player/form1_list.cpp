@@ -103,26 +103,42 @@ void Form1::ShuffleNext()
                 return true;
         return false;
     };
-    if (!drawable() && en->Checked())
-        REL();
-    // Nothing left to draw: give up at once rather than draw for ever.
-    if (!drawable())
-        return;
+    // With RepeatAll an emptied pool is refilled for a new round, at most once in one call; with nothing
+    // left to draw the draw gives up at once rather than draw for ever.
+    bool refilled = false;
+    bool allPlayed = false;  // the skip went round the whole list
     for (;;) {
-        CurrentIndex = int(QRandomGenerator::global()->bounded(n));
-        QCoreApplication::processEvents();
-        if (List2->ListCount() != n)
-            return;  // the list changed under the draw
-        if (CurrentIndex < ShufflePool.size() && !ShufflePool.at(CurrentIndex).isEmpty()) {
+        if (!drawable() && en->Checked() && !refilled) {
+            REL();
+            refilled = true;
+        }
+        if (!drawable())
+            return;
+        do {
+            CurrentIndex = int(QRandomGenerator::global()->bounded(n));
+            QCoreApplication::processEvents();
+            if (List2->ListCount() != n)
+                return;  // the list changed under the draw
+        } while (CurrentIndex >= ShufflePool.size() || ShufflePool.at(CurrentIndex).isEmpty());
+        ShufflePool[CurrentIndex].clear();
+        if (en->Checked()) {
+            // The skip over rows that have played goes round the list. Once every row has played, the
+            // marks hold nothing back: a new round has begun and the drawn row plays, so each row plays
+            // once a round. The row that plays leaves the pool, wherever the skip found it.
+            const int drawn = CurrentIndex;
+            while (!allPlayed && List2->List(CurrentIndex).startsWith(QLatin1Char('#')))
+                if ((CurrentIndex = (CurrentIndex + 1) % n) == drawn)
+                    allPlayed = true;
             ShufflePool[CurrentIndex].clear();
+        } else {
             while (List2->List(CurrentIndex).startsWith(QLatin1Char('#'))) {
                 ++CurrentIndex;
                 if (CurrentIndex >= n)
                     return;
             }
-            List2->setListIndex(CurrentIndex);
-            return;
         }
+        List2->setListIndex(CurrentIndex);
+        return;
     }
 }
 

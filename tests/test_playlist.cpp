@@ -168,6 +168,30 @@ private slots:
         QVERIFY(f.List2->ListIndex() >= 0);
     }
 
+    void shuffleWithRepeatAllPlaysRoundAfterRound()
+    {
+        Form1& f = fx.fresh();
+        QStringList paths;
+        for (int i = 0; i < 3; ++i)
+            paths << writeWav(fx.env->path(QStringLiteral("r%1.wav").arg(i)), 0.3);
+        PlayerFixture::add(f, paths);
+        f.shu_Click();
+        f.en_Click();
+        QList<int> played;
+        connect(f.List2, &ListBox::Click, this, [&] { played << f.List2->ListIndex(); });
+        f.mp_EndOfStream();  // nothing loaded: the first draw
+        // Three rounds: every row has ended three times.
+        QVERIFY2(waitFor([&] { return f.List2->items().filter(QRegularExpression("^###\\d")).size() == 3; }, 20000),
+                 qPrintable(f.List2->items().join(' ')));
+        f.st_Click();
+        QVERIFY(played.size() >= 9);
+        // Each round plays every row once, in an order of its own.
+        for (int round = 0; round < 3; ++round) {
+            const QList<int> rows = played.mid(round * 3, 3);
+            QCOMPARE(QSet<int>(rows.begin(), rows.end()), (QSet<int>{0, 1, 2}));
+        }
+    }
+
     void listRowsThatNameThemselvesExpandOnce_data()
     {
         // "@x" stands for the path of the test's file x; lines are written with CR LF.
