@@ -229,7 +229,9 @@ private:
     void toggleOption(MenuItem* item, const QString& key);
     bool dropFailedClip();
     void importListRow(const QString& FN);
-    QSet<QString> listsRead_;  // the list files read since the list row was clicked
+    bool passedOver(int row) const;  // the advance skips the row: it has played, or its file is missing
+    bool passOverMissing(int row);
+    QSet<QString> listsRead_;        // the list files read since the list row was clicked
     void buildSkin();
     void resizeEvent(QResizeEvent* e) override;
     bool eventFilter(QObject* watched, QEvent* event) override;

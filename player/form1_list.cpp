@@ -106,7 +106,7 @@ void Form1::ShuffleNext()
     // With RepeatAll an emptied pool is refilled for a new round, at most once in one call; with nothing
     // left to draw the draw gives up at once rather than draw for ever.
     bool refilled = false;
-    bool allPlayed = false;  // the skip went round the whole list
+    bool allPassedOver = false;  // the skip went round the whole list
     for (;;) {
         if (!drawable() && en->Checked() && !refilled) {
             REL();
@@ -121,17 +121,19 @@ void Form1::ShuffleNext()
                 return;  // the list changed under the draw
         } while (CurrentIndex >= ShufflePool.size() || ShufflePool.at(CurrentIndex).isEmpty());
         ShufflePool[CurrentIndex].clear();
+        if (SHE::IsMissingFile(List1->List(CurrentIndex)))
+            continue;  // a row whose file is missing is passed over: draw again
         if (en->Checked()) {
             // The skip over rows that have played goes round the list. Once every row has played, the
             // marks hold nothing back: a new round has begun and the drawn row plays, so each row plays
             // once a round. The row that plays leaves the pool, wherever the skip found it.
             const int drawn = CurrentIndex;
-            while (!allPlayed && List2->List(CurrentIndex).startsWith(QLatin1Char('#')))
+            while (!allPassedOver && passedOver(CurrentIndex))
                 if ((CurrentIndex = (CurrentIndex + 1) % n) == drawn)
-                    allPlayed = true;
+                    allPassedOver = true;
             ShufflePool[CurrentIndex].clear();
         } else {
-            while (List2->List(CurrentIndex).startsWith(QLatin1Char('#'))) {
+            while (passedOver(CurrentIndex)) {
                 ++CurrentIndex;
                 if (CurrentIndex >= n)
                     return;
@@ -140,6 +142,11 @@ void Form1::ShuffleNext()
         List2->setListIndex(CurrentIndex);
         return;
     }
+}
+
+bool Form1::passedOver(int row) const
+{
+    return List2->List(row).startsWith(QLatin1Char('#')) || SHE::IsMissingFile(List1->List(row));
 }
 
 void Form1::ol_Click()

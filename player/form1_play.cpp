@@ -26,6 +26,8 @@ void Form1::List1_Click()
 
     CurrentIndex = List2->ListIndex();
     const QString p = List1->List(CurrentIndex);
+    if (passOverMissing(CurrentIndex))
+        return;
 
     if (p.endsWith(QStringLiteral("pellum"), Qt::CaseInsensitive)) {
         List1->RemoveItem(CurrentIndex);

@@ -4,6 +4,7 @@
 #include "platform/settings.h"
 #include "player/module1.h"
 
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <vector>
 
@@ -27,6 +28,13 @@ bool IsAddress(const QString& text)
 {
     static const QRegularExpression scheme(QStringLiteral("^[A-Za-z][A-Za-z0-9+.-]+://"));
     return scheme.match(text).hasMatch();
+}
+
+bool IsMissingFile(const QString& path)
+{
+    if (path.isEmpty() || IsAddress(path))
+        return false;
+    return path.contains(QChar(0)) || !QFileInfo::exists(path);  // no file is named with a NUL
 }
 
 QRegion MakeSkinRegion(const QImage& picture)
