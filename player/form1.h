@@ -12,6 +12,7 @@
 #include <QMenu>
 #include <functional>
 #include <QPixmap>
+#include <QSet>
 #include <QSlider>
 #include <QStringList>
 #include <QTimer>
@@ -230,6 +231,10 @@ private:
     void CheckRateItem(MenuItem* item);
     void ShuffleNext();
     void toggleOption(MenuItem* item, const QString& key);
+    void importListRow(const QString& FN);
+    bool passedOver(int row) const;  // the advance skips the row: it has played, or its file is missing
+    bool passOverMissing(int row);
+    QSet<QString> listsRead_;        // the list files read since the list row was clicked
     void buildSkin();
     void resizeEvent(QResizeEvent* e) override;
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -296,13 +296,15 @@ void Form1::fss_Click()
     if (Fading || mp->PlayState() != 2)
         return;
     Fading = true;
-    const QString file = mp->FileName();
+    // The fade belongs to the clip playing now, not to its name: once that clip is stopped or replaced
+    // (also by the same file played again) the fade is over, and it marks and skips nothing.
+    const quint64 clip = mp->clipSerial();
     QPointer<Form1> self(this);
     for (int step = 0; step < 12; ++step) {
         wait(0.5);
         if (!self)
             return;  // the window went away during the fade
-        if (mp->FileName() != file || mp->PlayState() == 0) {
+        if (mp->clipSerial() != clip || mp->PlayState() == 0) {
             // The item ended on its own (the advance has run) or was stopped: nothing left to fade.
             mp->setVolume(-1);
             Fading = false;

@@ -62,6 +62,30 @@ void Form1::importj(const QString& FN, int ck)
     }
 }
 
+// The play step for a list file's row, once the row is gone: the file is imported, and the import plays
+// row 0 when nothing plays, which brings a list file standing there back here. Within one click each list
+// file is read once, as the add-files dialog reads it once per commit, so a list that names itself, or
+// lists that name each other, cannot expand for ever: a list read already only loses its rows, and the
+// row that then leads the list plays.
+void Form1::importListRow(const QString& FN)
+{
+    if (listsRead_.contains(FN)) {
+        // Such rows are taken together, so that a list naming itself on many lines is no deep recursion.
+        while (List1->ListCount() > 0 && listsRead_.contains(List1->List(0))) {
+            List1->RemoveItem(0);
+            List2->RemoveItem(0);
+        }
+        if (List2->ListCount() > 0)
+            List2->setListIndex(0);
+        return;
+    }
+    const bool outermost = listsRead_.isEmpty();
+    listsRead_.insert(FN);
+    importj(FN, 1);
+    if (outermost)
+        listsRead_.clear();
+}
+
 qint64 Form1::CF(const QString& FN)
 {
     const QFileInfo info(FN);
@@ -79,27 +103,50 @@ void Form1::ShuffleNext()
                 return true;
         return false;
     };
-    if (!drawable() && en->Checked())
-        REL();
-    // Nothing left to draw: give up at once rather than draw for ever.
-    if (!drawable())
-        return;
+    // With RepeatAll an emptied pool is refilled for a new round, at most once in one call; with nothing
+    // left to draw the draw gives up at once rather than draw for ever.
+    bool refilled = false;
+    bool allPassedOver = false;  // the skip went round the whole list
     for (;;) {
-        CurrentIndex = int(QRandomGenerator::global()->bounded(n));
-        QCoreApplication::processEvents();
-        if (List2->ListCount() != n)
-            return;  // the list changed under the draw
-        if (CurrentIndex < ShufflePool.size() && !ShufflePool.at(CurrentIndex).isEmpty()) {
+        if (!drawable() && en->Checked() && !refilled) {
+            REL();
+            refilled = true;
+        }
+        if (!drawable())
+            return;
+        do {
+            CurrentIndex = int(QRandomGenerator::global()->bounded(n));
+            QCoreApplication::processEvents();
+            if (List2->ListCount() != n)
+                return;  // the list changed under the draw
+        } while (CurrentIndex >= ShufflePool.size() || ShufflePool.at(CurrentIndex).isEmpty());
+        ShufflePool[CurrentIndex].clear();
+        if (SHE::IsMissingFile(List1->List(CurrentIndex)))
+            continue;  // a row whose file is missing is passed over: draw again
+        if (en->Checked()) {
+            // The skip over rows that have played goes round the list. Once every row has played, the
+            // marks hold nothing back: a new round has begun and the drawn row plays, so each row plays
+            // once a round. The row that plays leaves the pool, wherever the skip found it.
+            const int drawn = CurrentIndex;
+            while (!allPassedOver && passedOver(CurrentIndex))
+                if ((CurrentIndex = (CurrentIndex + 1) % n) == drawn)
+                    allPassedOver = true;
             ShufflePool[CurrentIndex].clear();
-            while (List2->List(CurrentIndex).startsWith(QLatin1Char('#'))) {
+        } else {
+            while (passedOver(CurrentIndex)) {
                 ++CurrentIndex;
                 if (CurrentIndex >= n)
                     return;
             }
-            List2->setListIndex(CurrentIndex);
-            return;
         }
+        List2->setListIndex(CurrentIndex);
+        return;
     }
+}
+
+bool Form1::passedOver(int row) const
+{
+    return List2->List(row).startsWith(QLatin1Char('#')) || SHE::IsMissingFile(List1->List(row));
 }
 
 void Form1::ol_Click()

@@ -26,11 +26,13 @@ void Form1::List1_Click()
 
     CurrentIndex = List2->ListIndex();
     const QString p = List1->List(CurrentIndex);
+    if (passOverMissing(CurrentIndex))
+        return;
 
     if (p.endsWith(QStringLiteral("pellum"), Qt::CaseInsensitive)) {
         List1->RemoveItem(CurrentIndex);
         List2->RemoveItem(CurrentIndex);
-        importj(p, 1);
+        importListRow(p);
         return;
     }
     if (p.endsWith(QStringLiteral("rm"), Qt::CaseInsensitive)) {

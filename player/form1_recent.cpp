@@ -46,8 +46,8 @@ void destroyElement(QMenu* menu, MenuItem* (&array)[kSlots], int i)
 }
 
 // The rule the recent-files and bookmark menus share: every slot gets an element captioned with its
-// text after the last separator; empty elements other than the first go; the visible ones are numbered
-// from 01 in slot order.
+// text after the last separator (an address, which is no path, with its whole text); empty elements
+// other than the first go; the visible ones are numbered from 01 in slot order.
 void rebuild(Form1* owner, QMenu* menu, MenuItem* (&array)[kSlots], const char* prefix, const char* notes,
              void (Form1::*handler)(int))
 {
@@ -55,7 +55,7 @@ void rebuild(Form1* owner, QMenu* menu, MenuItem* (&array)[kSlots], const char* 
         const QString value = read(prefix, i);
         if (!Form1::ElementExists(array[i]))
             createElement(owner, menu, array, i, prefix, handler);
-        const QString caption = SHE::FileNameOf(value);
+        const QString caption = SHE::IsAddress(value) ? value : SHE::FileNameOf(value);
         array[i]->setCaption(caption);
         if (i != 0 && caption.isEmpty() && Form1::ElementExists(array[i]))
             destroyElement(menu, array, i);
@@ -127,7 +127,8 @@ void Form1::cr_Click()
 void Form1::f_Click(int Index)
 {
     const QString value = read("f", Index);
-    if (CF(value) == 0) {
+    // An address (a stream) has no length to measure: it goes to the player as it is.
+    if (!SHE::IsAddress(value) && CF(value) == 0) {
         Dialogs::MsgBox(value + QStringLiteral("\r\n") +
                             GL(QStringLiteral("notify1"),
                                QStringLiteral("can't to play,please assure either the path or name of file is correct.")),
@@ -187,7 +188,7 @@ void Form1::b_Click(int Index)
     if (realMedia)
         path = path.mid(7);
     // A value without a comma names no position: it is reported like a file that cannot be played.
-    if (comma < 0 || CF(path) == 0) {
+    if (comma < 0 || (!SHE::IsAddress(path) && CF(path) == 0)) {
         Dialogs::MsgBox(path + QStringLiteral("\r\n") + notify, Dialogs::OKOnly,
                         GL(QStringLiteral("error"), QStringLiteral("Error")), this);
         SmS();

@@ -5,7 +5,9 @@
 #include "platform/media/realaudio.h"
 #include "player/compact/sst.h"
 #include "player/frmabout.h"
+#include "player/playlistfile.h"
 #include "player/rmf.h"
+#include "player/she.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -61,6 +63,10 @@ bool Form1::dropFailedClip(bool fromMp)
     const int selected = List2->ListIndex();
     if ((fromMp && PlayerInactive) || !isVisible() || selected < 0)
         return false;
+    // Only a file that is there but cannot be played is dropped; one that went away while it played
+    // (its drive unplugged) is passed over and kept.
+    if (passOverMissing(selected))
+        return false;
     if (selected == List1->ListCount() - 1) {
         List1->RemoveItem(selected);
         List2->RemoveItem(selected);
@@ -73,6 +79,49 @@ bool Form1::dropFailedClip(bool fromMp)
     List1->RemoveItem(selected);
     List2->RemoveItem(selected);
     List2->setListIndex(CurrentIndex);
+    return true;
+}
+
+// A row whose file is not there (an unplugged drive, an unmounted share) is passed over rather than
+// dropped: it keeps its place and its text in both lists, so the saved list keeps the path for the day
+// the drive comes back. The title and the now-playing line say which file was not found, and the
+// advance goes on to the next row whose file is there, wrapping to the top only with RepeatAll (with
+// shuffle, a draw). A list file is no such row: it has its own rule. One pass at most: a list with
+// nothing playable stops, also with RepeatAll. Returns false, doing nothing, when the row's file is
+// there (or the row is an address).
+bool Form1::passOverMissing(int row)
+{
+    const QString path = List1->List(row);
+    if (!SHE::IsMissingFile(path) || PlayListFile::isListFile(path, false))
+        return false;
+    const QString notice = QStringLiteral("File not found: ") + path;
+    const int n = List2->ListCount();
+    int next = -1;
+    if (shu->Checked()) {
+        ShuffleNext();  // draws no missing row
+        next = List2->ListIndex() != row ? List2->ListIndex() : -1;
+    } else {
+        for (int i = row + 1; next < 0; ++i) {
+            if (i >= n) {
+                if (!en->Checked())
+                    break;
+                i = 0;
+            }
+            if (i == row)
+                break;
+            if (!SHE::IsMissingFile(List1->List(i)))
+                next = i;
+        }
+        if (next >= 0)
+            List2->setListIndex(next);
+    }
+    if (next < 0) {
+        // Nothing to play: whatever played stops, and the notice stays where the title was.
+        st_Click();
+        CurrentIndex = row;
+        setWindowTitle(QStringLiteral("PellumPlayer >> ") + notice);
+        Label4->setText(notice);
+    }
     return true;
 }
 
@@ -98,6 +147,10 @@ void Form1::mp_EndOfStream(long)
         ShuffleNext();
         return;
     }
+    // Rows whose file is missing count as not there: the row that ended may still be the last one.
+    while (CurrentIndex >= 0 && CurrentIndex < List2->ListCount() &&
+           SHE::IsMissingFile(List1->List(CurrentIndex)))
+        ++CurrentIndex;
     if (CurrentIndex == List2->ListCount()) {
         if (en->Checked()) {
             REL();
@@ -108,7 +161,7 @@ void Form1::mp_EndOfStream(long)
         }
         return;
     }
-    while (CurrentIndex < List2->ListCount() && List2->List(CurrentIndex).startsWith(QLatin1Char('#')))
+    while (CurrentIndex < List2->ListCount() && passedOver(CurrentIndex))
         ++CurrentIndex;
     if (CurrentIndex >= 0 && CurrentIndex < List2->ListCount())
         List2->setListIndex(CurrentIndex);

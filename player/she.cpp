@@ -4,6 +4,8 @@
 #include "platform/settings.h"
 #include "player/module1.h"
 
+#include <QFileInfo>
+#include <QRegularExpression>
 #include <vector>
 
 namespace SHE {
@@ -20,6 +22,19 @@ QString FileNameOf(const QString& path)
 {
     const qsizetype cut = std::max(path.lastIndexOf(QLatin1Char('\\')), path.lastIndexOf(QLatin1Char('/')));
     return cut < 0 ? path : path.mid(cut + 1);
+}
+
+bool IsAddress(const QString& text)
+{
+    static const QRegularExpression scheme(QStringLiteral("^[A-Za-z][A-Za-z0-9+.-]+://"));
+    return scheme.match(text).hasMatch();
+}
+
+bool IsMissingFile(const QString& path)
+{
+    if (path.isEmpty() || IsAddress(path))
+        return false;
+    return path.contains(QChar(0)) || !QFileInfo::exists(path);  // no file is named with a NUL
 }
 
 QRegion MakeSkinRegion(const QImage& picture)

@@ -557,6 +557,35 @@ private slots:
         QCOMPARE(f.mp->Volume(), -1);
     }
 
+    void fadeEndsWithItsClip_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::newRow("stopped, then the same row again") << "stop";
+        QTest::newRow("next, then previous") << "next";
+    }
+    void fadeEndsWithItsClip()
+    {
+        QFETCH(QString, how);
+        Form1& f = fx.fresh();
+        const QString a = wav("a.wav", 20.0);
+        PlayerFixture::add(f, {a, wav("b.wav", 20.0)});
+        f.List2->setListIndex(0);
+        QVERIFY(waitFor([&] { return f.mp->PlayState() == 2; }));
+        // While the fade runs, its clip is stopped or replaced, and the same file plays again.
+        QTimer::singleShot(1200, this, [&] { how == "stop" ? f.st_Click() : f.et_Click(); });
+        QTimer::singleShot(1400, this, [&] { how == "stop" ? f.List2->setListIndex(0) : f.ps_Click(); });
+        QElapsedTimer t;
+        t.start();
+        f.fss_Click();
+        QTest::qWait(qMax<int>(0, 7000 - int(t.elapsed())));  // past the fade's six seconds
+        QCOMPARE(f.List2->items(), (QStringList{"01- a.wav", "02- b.wav"}));
+        QCOMPARE(f.List2->ListIndex(), 0);
+        QCOMPARE(f.mp->FileName(), a);
+        QCOMPARE(f.mp->PlayState(), 2);
+        QCOMPARE(f.mp->Volume(), -1);
+        QVERIFY(!f.Fading);
+    }
+
     // --- names a shell would misread ---
 
     void awkwardNamesReachEveryoneUnchanged()

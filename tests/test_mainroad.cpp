@@ -107,9 +107,8 @@ private slots:
         QFETCH(QString, name);
         QFETCH(QString, player);
         Form1& f = fx.fresh();
-        const QString path = fx.env->path(name);
-        if (player == "list")
-            fx.env->writeFile(name, "/m/inner.wav\r\n");
+        // The files are there: a row whose file is missing is passed over, whatever its name.
+        const QString path = fx.env->writeFile(name, player == "list" ? "/m/inner.wav\r\n" : "x");
         PlayerFixture::add(f, {"/m/first.wav", path});
         f.List2->setListIndex(1);
         QCOMPARE(f.CurrentIndex, player == "list" ? 0 : 1);
@@ -235,7 +234,7 @@ private slots:
         if (repeat)
             f.en_Click();
         const QStringList ok = wavs(1, 3.0);
-        PlayerFixture::add(f, {ok.first(), fx.env->path("gone.wav")});
+        PlayerFixture::add(f, {ok.first(), fx.env->writeFile("junk.wav", QByteArray(5000, '\x7f'))});
         f.List2->setListIndex(1);
         QVERIFY(waitFor([&] { return f.List1->ListCount() == 1; }));
         QCOMPARE(f.List1->items(), ok);
@@ -261,11 +260,119 @@ private slots:
         QCOMPARE(f.List2->items(), (QStringList{"01- t0.wav", "03- t1.wav"}));
     }
 
+    void missingFilesArePassedOver_data()
+    {
+        // "ok" is a WAV file, "gone" a file on a drive that is not there, "url" an address.
+        QTest::addColumn<QStringList>("rows");
+        QTest::addColumn<int>("clicked");
+        QTest::addColumn<QString>("options");  // "en" RepeatAll, "shu" shuffle
+        QTest::addColumn<int>("plays");        // the row that plays, -1 for none
+        QTest::newRow("missing rows before a file") << QStringList{"gone", "gone", "ok"} << 0 << "" << 2;
+        QTest::newRow("RepeatAll wraps to the top") << QStringList{"ok", "gone", "gone"} << 1 << "en" << 0;
+        QTest::newRow("no wrap without RepeatAll") << QStringList{"ok", "gone", "gone"} << 1 << "" << -1;
+        QTest::newRow("nothing playable, RepeatAll") << QStringList{"gone", "gone", "gone"} << 1 << "en" << -1;
+        QTest::newRow("shuffle draws a file") << QStringList{"gone", "ok", "gone"} << 0 << "shu" << 1;
+        QTest::newRow("shuffle and RepeatAll, nothing playable") << QStringList{"gone", "gone"} << 0 << "shu en" << -1;
+        QTest::newRow("an address is not looked at") << QStringList{"gone", "url", "ok"} << 0 << "" << 1;
+    }
+    void missingFilesArePassedOver()
+    {
+        QFETCH(QStringList, rows);
+        QFETCH(int, clicked);
+        QFETCH(QString, options);
+        QFETCH(int, plays);
+        Form1& f = fx.fresh();
+        f.show();
+        if (options.contains("en"))
+            f.en_Click();
+        if (options.contains("shu"))
+            f.shu_Click();
+        QStringList paths;
+        for (int i = 0; i < rows.size(); ++i) {
+            const QString name = QStringLiteral("r%1.wav").arg(i);
+            paths << (rows[i] == "ok"     ? writeWav(fx.env->path(name), 3.0)
+                      : rows[i] == "gone" ? fx.env->path("unplugged/" + name)
+                                          : QStringLiteral("http://127.0.0.1:9/live/"));
+        }
+        PlayerFixture::add(f, paths);
+        const QStringList shown = f.List2->items();
+        f.List2->setListIndex(clicked);
+        QCOMPARE(f.List2->ListIndex(), plays < 0 ? clicked : plays);
+        QCOMPARE(f.mp->FileName(), plays < 0 ? QString() : paths[plays]);
+        if (plays < 0) {
+            const QString notice = "File not found: " + paths[clicked];
+            QCOMPARE(f.Label4->text(), notice);
+            QCOMPARE(f.windowTitle(), "PellumPlayer >> " + notice);
+        } else if (rows[plays] == "url") {
+            // An address that fails is a clip that cannot be played: it is dropped and the next row plays.
+            QVERIFY(waitFor([&] { return f.List1->ListCount() == 2 && f.mp->FileName() == paths[2]; }));
+            QCOMPARE(f.List1->items(), (QStringList{paths[0], paths[2]}));
+            return;
+        } else {
+            QVERIFY(waitFor([&] { return f.mp->PlayState() == 2; }));
+        }
+        QTest::qWait(400);  // the status timer drops nothing that is not there
+        QCOMPARE(f.List1->items(), paths);
+        QCOMPARE(f.List2->items(), shown);
+        QCOMPARE(f.mp->PlayState(), plays < 0 ? 0 : 2);
+        // The saved list keeps every path.
+        f.exitc_Click();
+        QCOMPARE(fx.env->readFile(ProgramFolder::file("afore.pellum")), (paths.join("\r\n") + "\r\n").toUtf8());
+    }
+
+    void endOfItemPassesOverMissingRows_data()
+    {
+        QTest::addColumn<bool>("repeat");
+        QTest::newRow("in order") << false;
+        QTest::newRow("RepeatAll") << true;
+    }
+    void endOfItemPassesOverMissingRows()
+    {
+        QFETCH(bool, repeat);
+        Form1& f = fx.fresh();
+        f.show();
+        if (repeat)
+            f.en_Click();
+        const QStringList ok = wavs(2, 0.3);
+        const QString gone = fx.env->path("unplugged/x.wav");
+        PlayerFixture::add(f, {ok[0], gone, ok[1], gone});
+        f.List2->setListIndex(0);
+        // Row 0 ends, row 1 is not there, row 2 plays; then the missing last row counts as not there, so
+        // RepeatAll starts again at the top.
+        QVERIFY(waitFor([&] { return f.List2->List(2).startsWith('#'); }));
+        if (repeat) {
+            QVERIFY(waitFor([&] { return f.List2->List(0).startsWith("##"); }));
+            f.st_Click();
+        }
+        QTest::qWait(300);
+        QCOMPARE(f.List2->items(), (QStringList{repeat ? "##01- t0.wav" : "#01- t0.wav", "02- x.wav", "#03- t1.wav",
+                                                "04- x.wav"}));
+        QCOMPARE(f.List1->ListCount(), 4);
+        QCOMPARE(f.mp->PlayState(), 0);
+    }
+
+    void itemWhoseDriveGoesAwayIsKept()
+    {
+        Form1& f = fx.fresh();
+        f.show();
+        const QStringList ok = wavs(2, 3.0);
+        const QString onDrive = writeWav(fx.env->path("drive/song.wav"), 3.0);
+        PlayerFixture::add(f, {onDrive, ok[1]});
+        f.List2->setListIndex(0);
+        QVERIFY(waitFor([&] { return f.mp->PlayState() == 2; }));
+        // The drive goes while the file plays, and the player reports that it failed.
+        QVERIFY(QFile::remove(onDrive));
+        f.mp->setFileName(onDrive);
+        QVERIFY(waitFor([&] { return f.mp->FileName() == ok[1]; }));
+        QCOMPARE(f.List1->items(), (QStringList{onDrive, ok[1]}));
+        QCOMPARE(f.List2->ListIndex(), 1);
+    }
+
     void failedClipIsKeptWhileHidden()
     {
         Form1& f = fx.fresh();
         f.hide();
-        PlayerFixture::add(f, {fx.env->path("gone.wav")});
+        PlayerFixture::add(f, {fx.env->writeFile("junk.wav", QByteArray(5000, '\x7f'))});
         f.List2->setListIndex(0);
         QVERIFY(waitFor([&] { return f.mp->ErrorFlag(); }));
         for (int i = 0; i < 3; ++i)

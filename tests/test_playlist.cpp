@@ -3,6 +3,7 @@
 #include "tests/player_fixture.h"
 
 #include <QRandomGenerator>
+#include <QRegularExpression>
 
 class PlayListTest : public QObject {
     Q_OBJECT
@@ -165,6 +166,87 @@ private slots:
         f.en_Click();
         f.mp_EndOfStream();
         QVERIFY(f.List2->ListIndex() >= 0);
+    }
+
+    void shuffleWithRepeatAllPlaysRoundAfterRound()
+    {
+        Form1& f = fx.fresh();
+        QStringList paths;
+        for (int i = 0; i < 3; ++i)
+            paths << writeWav(fx.env->path(QStringLiteral("r%1.wav").arg(i)), 0.3);
+        PlayerFixture::add(f, paths);
+        f.shu_Click();
+        f.en_Click();
+        QList<int> played;
+        connect(f.List2, &ListBox::Click, this, [&] { played << f.List2->ListIndex(); });
+        f.mp_EndOfStream();  // nothing loaded: the first draw
+        // Three rounds: every row has ended three times.
+        QVERIFY2(waitFor([&] { return f.List2->items().filter(QRegularExpression("^###\\d")).size() == 3; }, 20000),
+                 qPrintable(f.List2->items().join(' ')));
+        f.st_Click();
+        QVERIFY(played.size() >= 9);
+        // Each round plays every row once, in an order of its own.
+        for (int round = 0; round < 3; ++round) {
+            const QList<int> rows = played.mid(round * 3, 3);
+            QCOMPARE(QSet<int>(rows.begin(), rows.end()), (QSet<int>{0, 1, 2}));
+        }
+    }
+
+    void listRowsThatNameThemselvesExpandOnce_data()
+    {
+        // "@x" stands for the path of the test's file x; lines are written with CR LF.
+        QTest::addColumn<QStringList>("aLines");
+        QTest::addColumn<QStringList>("bLines");
+        QTest::addColumn<QStringList>("list");   // List1 after the click
+        QTest::addColumn<QString>("playing");    // mp's file name after the click
+        QTest::newRow("names itself") << QStringList{"@a.pellum"} << QStringList{} << QStringList{} << "";
+        QTest::newRow("names itself after a file")
+            << QStringList{"@s.wav", "@a.pellum"} << QStringList{} << QStringList{"@s.wav", "@a.pellum"} << "@s.wav";
+        QTest::newRow("names itself before a file")
+            << QStringList{"@a.pellum", "@s.wav"} << QStringList{} << QStringList{"@s.wav"} << "@s.wav";
+        QTest::newRow("two lists name each other")
+            << QStringList{"@b.pellum"} << QStringList{"@a.pellum"} << QStringList{} << "";
+        QTest::newRow("each other, then a file")
+            << QStringList{"@b.pellum", "@s.wav"} << QStringList{"@a.pellum"} << QStringList{"@s.wav", "@a.pellum"}
+            << "@s.wav";
+        QStringList many(100000, "@a.pellum");
+        many << "@s.wav";
+        QTest::newRow("names itself on 100000 lines") << many << QStringList{} << QStringList{"@s.wav"} << "@s.wav";
+    }
+    void listRowsThatNameThemselvesExpandOnce()
+    {
+        QFETCH(QStringList, aLines);
+        QFETCH(QStringList, bLines);
+        QFETCH(QStringList, list);
+        QFETCH(QString, playing);
+        Form1& f = fx.fresh();
+        const QString root = fx.env->root() + "/";
+        auto paths = [&](QStringList lines) { return lines.replaceInStrings(QRegularExpression("^@"), root); };
+        auto write = [&](const QString& name, const QStringList& lines) {
+            QByteArray bytes;
+            for (const QString& l : paths(lines))
+                bytes += l.toUtf8() + "\r\n";
+            return fx.env->writeFile(name, bytes);
+        };
+        writeWav(fx.env->path("s.wav"), 3.0);
+        const QString a = write("a.pellum", aLines);
+        if (!bLines.isEmpty())
+            write("b.pellum", bLines);
+        PlayerFixture::add(f, {a});
+        f.List2->setListIndex(0);  // nothing plays: the list's first row plays
+        QCOMPARE(f.List1->items(), paths(list));
+        QCOMPARE(f.List2->ListCount(), f.List1->ListCount());
+        QCOMPARE(f.mp->FileName(), paths({playing}).first());
+        if (!playing.isEmpty()) {
+            QCOMPARE(f.List2->ListIndex(), 0);
+            QVERIFY(waitFor([&] { return f.mp->PlayState() == 2; }));
+        }
+        // The next click reads the list again, once.
+        if (list.contains("@a.pellum")) {
+            f.st_Click();
+            f.List2->setListIndex(int(list.indexOf("@a.pellum")));
+            QCOMPARE(f.List1->ListCount(), list.size() - 1 + aLines.size());
+        }
     }
 
     void saveWritesTheListWhole()

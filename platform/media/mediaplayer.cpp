@@ -56,6 +56,7 @@ void MediaPlayer::setFileName(const QString& path)
 {
     fileName_ = path;
     error_ = false;
+    ++clipSerial_;
     startAt_ = 0;
     if (path.isEmpty()) {
         engine_->stop();
@@ -144,6 +145,7 @@ void MediaPlayer::Play()
         return;
     if (engine_->idle()) {
         error_ = false;
+        ++clipSerial_;
         view_->attach(*engine_);
         engine_->load(fileName_);
         engine_->setDouble("speed", rate_);
@@ -165,6 +167,7 @@ void MediaPlayer::Stop()
 {
     // The clip stays named; Play starts it again from the beginning.
     startAt_ = 0;
+    ++clipSerial_;
     engine_->stop();
 }
 

@@ -37,6 +37,9 @@ public:
     void setVolume(int volume);
 
     bool ErrorFlag() const;                  // true when the current clip could not be played
+    // Grows with every clip given (also the same path again), every stop and every start from the
+    // beginning, so that a caller can tell the clip it began with from a later one of the same name.
+    quint64 clipSerial() const { return clipSerial_; }
     long Bandwidth() const;                  // bits a second while streaming, 0 otherwise
     int BufferingProgress() const;           // 0..100
 
@@ -74,6 +77,7 @@ private:
     int displaySize_ = 4;
     int volume_ = -1;
     bool error_ = false;
+    quint64 clipSerial_ = 0;
     double startAt_ = 0;  // a position set while stopped: where the next Play starts
     QHash<int, bool> flags_;
 };
