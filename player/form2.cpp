@@ -224,11 +224,11 @@ int Form2::SetExtent(ListBox* list, const QFontMetrics& metrics, int margin)
     for (qsizetype i = 0; i < qMin(kMeasured, rows.size()); ++i)
         widest = qMax(widest, metrics.horizontalAdvance(rows.at(order[size_t(i)])));
     const int extent = widest + margin;
-    list->setProperty("HorizontalExtent", extent);
+    list->setHorizontalExtent(extent);
     return extent;
 }
 
-int Form2::Extent(const ListBox* list) { return list->property("HorizontalExtent").toInt(); }
+int Form2::Extent(const ListBox* list) { return list->HorizontalExtent(); }
 
 void Form2::ha()
 {
