@@ -291,7 +291,12 @@ void Form1::Form_Resize()
     QRect cd = of(Image5[2]);
     cd.moveTopLeft(QPoint(f1.width() - 600, f1.top() + f1.height() + 50));
     place(Image5[2], cd);
-    place(List2, QRect(m.width() - 40, m.top() + 50, 2300, p2.height() - 50));
+    // The frame clips what reaches past it: the list ends inside it, so its last row and its scroll bars
+    // are seen whole.
+    const QPoint listAt(m.width() - 40, m.top() + 50);
+    place(List2, QRect(listAt, QSize(qMin(2300, f1.width() - listAt.x()),
+                                     qMin(p2.height() - 50, f1.height() - listAt.y()))));
+    List2->setGeometry(List2->geometry() & Frame1->rect());  // and no pixel of it is lost to rounding
     ResetHighlight();
     mp->Play();
 }
