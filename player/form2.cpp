@@ -121,7 +121,7 @@ Form2::Form2()
     Twips::place(Command7, QRect(6360, 1230, 1400, 375));
     Twips::place(PL, QRect(120, 3240, 7640, 1500));
     Twips::place(LK, QRect(120, 4860, 2400, 1300));
-    Twips::place(LS, QRect(2640, 4860, 3300, 1300));
+    Twips::place(LS, QRect(2640, 4860, 3120, 1300));
     Twips::place(Label2, QRect(120, 6330, 900, 255));
 
     connect(dr, &DriveListBox::Change, this, &Form2::dr_Change);
