@@ -274,12 +274,16 @@ void Form1::buildMenus()
     for (int i = 0; i < 8; ++i) {
         SkinLabel* label = Label1[i];
         QObject* target = strip[i];
-        label->pressed = [label, target](const QPoint& at) {
+        label->pressed = [label, target](const QPoint&) {
             label->setStyleSheet(QStringLiteral("color: white; background: #FFE0C0;"));
-            if (auto* menu = qobject_cast<QMenu*>(target))
-                menu->popup(at);
-            else if (auto* action = qobject_cast<QAction*>(target))
+            if (auto* menu = qobject_cast<QMenu*>(target)) {
+                // The menu drops down from the label's foot, as from a menu bar (the strip may cut the
+                // label short).
+                const int foot = qMin(label->height(), label->parentWidget()->height() - label->y());
+                menu->popup(label->mapToGlobal(QPoint(0, foot)));
+            } else if (auto* action = qobject_cast<QAction*>(target)) {
                 action->trigger();
+            }
         };
         label->moved = [this, label] {
             Timer2->stop();

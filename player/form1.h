@@ -99,6 +99,8 @@ public:
     bool HoverFlag = false;
     QTimer* Timer2 = nullptr;
     void ResetHighlight();
+    // The pointer over the background (or gone from every lit element): the reset pass may restore them.
+    void Image1_MouseMove();
     void SetButtonImage(int index, const QString& prefix, int state);
     // The screen size in pixels the layout's screen tests use; empty for the window's own screen (tests
     // set it).

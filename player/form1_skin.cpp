@@ -6,6 +6,7 @@
 #include "ui/design.h"
 #include "ui/twips.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFrame>
 #include <QGuiApplication>
@@ -42,10 +43,7 @@ void Form1::buildSkin()
     Image1->setScaledContents(true);
     Image1->setPixmap(IM.value(QStringLiteral("background")));
     Image1->lower();
-    Image1->moved = [this] {
-        HoverFlag = false;
-        Timer2->start(100);
-    };
+    Image1->moved = [this] { Image1_MouseMove(); };
 
     Label2 = new QLabel(this);
     Label2->setObjectName(QStringLiteral("Label2"));
@@ -130,6 +128,11 @@ void Form1::buildSkin()
         w->setMouseTracking(true);
         w->installEventFilter(this);
     }
+    // The pointer can leave a lit element without crossing the background: out of the window, into a
+    // strip menu that then closes, or into a modal window. Each counts as a move over the background.
+    installEventFilter(this);
+    for (QMenu* menu : {fl, ac, rndg, ab})
+        connect(menu, &QMenu::aboutToHide, this, &Form1::Image1_MouseMove);
 
     Timer2 = new QTimer(this);
     Timer2->setInterval(100);
@@ -156,10 +159,20 @@ void Form1::FB1_Click()
 
 void Form1::FB2_Click() { ci_Click(); }
 
+void Form1::Image1_MouseMove()
+{
+    HoverFlag = false;
+    Timer2->start(100);
+}
+
 bool Form1::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::MouseMove && (watched == Picture1 || watched == Picture2))
         HoverFlag = false;
+    // A strip menu that opens takes the pointer too; the label keeps its look until the menu closes.
+    if (watched == this && ((event->type() == QEvent::Leave && !QApplication::activePopupWidget()) ||
+                            event->type() == QEvent::WindowBlocked))
+        Image1_MouseMove();
     return VbForm::eventFilter(watched, event);
 }
 
@@ -291,7 +304,12 @@ void Form1::Form_Resize()
     QRect cd = of(Image5[2]);
     cd.moveTopLeft(QPoint(f1.width() - 600, f1.top() + f1.height() + 50));
     place(Image5[2], cd);
-    place(List2, QRect(m.width() - 40, m.top() + 50, 2300, p2.height() - 50));
+    // The frame clips what reaches past it: the list ends inside it, so its last row and its scroll bars
+    // are seen whole.
+    const QPoint listAt(m.width() - 40, m.top() + 50);
+    place(List2, QRect(listAt, QSize(qMin(2300, f1.width() - listAt.x()),
+                                     qMin(p2.height() - 50, f1.height() - listAt.y()))));
+    List2->setGeometry(List2->geometry() & Frame1->rect());  // and no pixel of it is lost to rounding
     ResetHighlight();
     mp->Play();
 }

@@ -99,6 +99,10 @@ void Form1::language()
     skinTips[9] = pv->text();
     skinTips[10] = pdvd->text();
     skinTips[11] = pa->text();
+    SkinLabel* const tipped[12] = {Image5[0], Image5[1], Image5[2], Image5[3], Image5[4], Image8,
+                                   Image9,    Image10,   Image11,   Image12,   Image2,    Image3};
+    for (int i = 0; i < 12; ++i)
+        tipped[i]->setToolTip(skinTips[i]);
     Label4->setText(QStringLiteral("●") +
                     GL(QStringLiteral("label1"), QStringLiteral("Click \"Open\" or \"Add Items\" to open media file")));
     setMenu(bk, "bookmark", "Bookmark");

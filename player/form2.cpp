@@ -121,7 +121,7 @@ Form2::Form2()
     Twips::place(Command7, QRect(6360, 1230, 1400, 375));
     Twips::place(PL, QRect(120, 3240, 7640, 1500));
     Twips::place(LK, QRect(120, 4860, 2400, 1300));
-    Twips::place(LS, QRect(2640, 4860, 3300, 1300));
+    Twips::place(LS, QRect(2640, 4860, 3120, 1300));
     Twips::place(Label2, QRect(120, 6330, 900, 255));
 
     connect(dr, &DriveListBox::Change, this, &Form2::dr_Change);
@@ -224,11 +224,11 @@ int Form2::SetExtent(ListBox* list, const QFontMetrics& metrics, int margin)
     for (qsizetype i = 0; i < qMin(kMeasured, rows.size()); ++i)
         widest = qMax(widest, metrics.horizontalAdvance(rows.at(order[size_t(i)])));
     const int extent = widest + margin;
-    list->setProperty("HorizontalExtent", extent);
+    list->setHorizontalExtent(extent);
     return extent;
 }
 
-int Form2::Extent(const ListBox* list) { return list->property("HorizontalExtent").toInt(); }
+int Form2::Extent(const ListBox* list) { return list->HorizontalExtent(); }
 
 void Form2::ha()
 {

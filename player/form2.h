@@ -55,7 +55,7 @@ public:
     QString FolderPrefix() const { return folderPrefix_; }
 
     // The extent rule of the lists: the widest row in pixels in `metrics`' font (0 for an empty list)
-    // plus `margin`, kept as the list's "HorizontalExtent". Returns it.
+    // plus `margin`, set as the list's horizontal extent. Returns it.
     static int SetExtent(ListBox* list, const QFontMetrics& metrics, int margin);
     static int Extent(const ListBox* list);
 

@@ -1,5 +1,7 @@
 #include "player/loadk.h"
 
+#include "platform/desktop/shell.h"
+#include "player/frmabout.h"
 #include "ui/twips.h"
 
 #include <QCoreApplication>
@@ -27,8 +29,13 @@ loadk::loadk()
     Label4 = new QLabel(this);
     Label4->setWordWrap(true);
     Label4->setGeometry(Twips::rect(1350, 900, 3900, 700));
-    Label5 = new QLabel(QStringLiteral("Plays what you throw at it."), this);
+    Label5 = new SkinLabel(this);
+    Label5->setText(QStringLiteral("Plays what you throw at it."));
     Label5->setGeometry(Twips::rect(1350, 1750, 3900, 300));
+    Label5->setCursor(Qt::PointingHandCursor);
+    Label5->setToolTip(QString::fromLatin1(frmAbout::WebAddress));
+    // The desktop's browser shows the page; whether it could is not the loading window's concern.
+    Label5->clicked = [] { Shell::openDocument(QString::fromLatin1(frmAbout::WebAddress)); };
     Command1 = new QPushButton(QStringLiteral("OK"), this);
     Command1->setGeometry(Twips::rect(4200, 1800, 900, 380));
     Command1->hide();

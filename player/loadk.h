@@ -1,6 +1,7 @@
 #pragma once
 // The loading window, which also serves as the program's notice box.
 #include "ui/singleton.h"
+#include "ui/skinlabel.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -13,7 +14,7 @@ public:
 
     QLabel* Label2 = nullptr;   // "PellumPlayer"
     QLabel* Label4 = nullptr;   // status or notice text
-    QLabel* Label5 = nullptr;   // credit line, shown in status mode
+    SkinLabel* Label5 = nullptr;  // credit line, shown in status mode; a click opens the home page
     QLabel* Image2 = nullptr;
     QPushButton* Command1 = nullptr;  // OK, shown in notice mode
 

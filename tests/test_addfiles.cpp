@@ -11,11 +11,35 @@
 
 #include <QDir>
 #include <QFontMetrics>
+#include <QScrollBar>
 #include <QUrl>
 
 namespace {
 
 QStringList rowsOf(const ListBox* l) { return l->items(); }
+
+// Why row `row` of a shown list cannot be read whole by scrolling across it, or the empty text when it
+// can: the list shows a horizontal scroll bar, the row is laid out wide enough for its text (so it is not
+// cut short), and with the bar at its end the text ends inside the list.
+QString rowOutOfReach(ListBox* l, int row)
+{
+    QCoreApplication::processEvents();
+    QScrollBar* bar = l->horizontalScrollBar();
+    if (!bar->isVisible())
+        return QStringLiteral("%1 shows no horizontal scroll bar").arg(l->objectName());
+    bar->setValue(bar->maximum());
+    const QRect r = l->visualRect(l->model()->index(row, 0));
+    const int text = l->fontMetrics().horizontalAdvance(l->List(row));
+    const int margin = l->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, l) + 1;
+    if (r.width() < text + 2 * margin)
+        return QStringLiteral("%1: the row is cut short at %2 of its %3 pixels").arg(l->objectName()).arg(r.width()).arg(text);
+    if (r.left() + margin + text > l->viewport()->width())
+        return QStringLiteral("%1: scrolled to the end, the row still ends at %2, past the list's %3 pixels")
+            .arg(l->objectName())
+            .arg(r.left() + margin + text)
+            .arg(l->viewport()->width());
+    return QString();
+}
 
 }  // namespace
 
@@ -299,6 +323,55 @@ private slots:
         PlayerFixture::add(f, {"/music/short.mp3", "/music/a much longer name of a song.mp3"});
         Form2::instance().ha();
         QCOMPARE(Form2::Extent(f.List2), f.List2->fontMetrics().horizontalAdvance(f.List2->List(1)) + 30);
+    }
+
+    // A long row in the middle of each list can be scrolled into view, after each list's own way of
+    // filling: the main list after the dialog's ha, the pick list after clicks in the file list, the
+    // shortcut folders after the shortcuts are read.
+    void longRowsScrollIntoView_data()
+    {
+        QTest::addColumn<QString>("list");
+        QTest::newRow("main list List2") << "List2";
+        QTest::newRow("pick list PL") << "PL";
+        QTest::newRow("shortcut folders LS") << "LS";
+    }
+    void longRowsScrollIntoView()
+    {
+        QFETCH(QString, list);
+        const QString longName = QStringLiteral("a rather long name that no list shows at once, with more words %1")
+                                     .arg(QString(60, QLatin1Char('x')));
+        Form1& f = fresh();
+        ListBox* l = nullptr;
+        if (list == QLatin1String("List2")) {
+            PlayerFixture::add(f, {"/m/1.wav", "/m/" + longName + ".wav", "/m/3.wav"});
+            Form2::instance().ha();
+            f.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&f));
+            l = f.List2;
+        } else if (list == QLatin1String("PL")) {
+            const QString dir = folderOfWavs("picks", {"1.wav", "2 " + longName + ".wav", "3.wav"}, 0.1);
+            Form2& d = dialogAt(dir);
+            d.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&d));
+            for (int row : {2, 1, 0})
+                QTest::mouseClick(d.ff->viewport(), Qt::LeftButton, {},
+                                  d.ff->visualRect(d.ff->model()->index(row, 0)).center());
+            QCOMPARE(d.PL->List(1), dir + "/2 " + longName + ".wav");
+            l = d.PL;
+        } else {
+            const QString folders[3] = {fx.env->path("s1"), fx.env->path(longName), fx.env->path("s3")};
+            for (int i = 0; i < 3; ++i) {
+                QDir().mkpath(folders[i]);
+                fx.env->writeFile(QStringLiteral("home/LNKs/%1").arg(i + 1), (folders[i] + "\r\n").toUtf8());
+            }
+            Form2& d = Form2::instance();
+            d.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&d));
+            QCOMPARE(d.LS->items(), (QStringList{folders[0], folders[1], folders[2]}));
+            l = d.LS;
+        }
+        const QString reason = rowOutOfReach(l, 1);
+        QVERIFY2(reason.isEmpty(), qPrintable(reason));
     }
 
     void finders_data()

@@ -1,5 +1,6 @@
 // The main road: start-up and shutdown, the play step's routing, transport, the status timer and the
 // advance at the end of an item, on real playback of WAV files.
+#include "platform/desktop/shell.h"
 #include "platform/flash/shockwaveflash.h"
 #include "platform/media/realaudio.h"
 #include "platform/programfolder.h"
@@ -55,6 +56,35 @@ private slots:
         QCOMPARE(SettingsStore::GetSetting("start"), QStringLiteral("form1"));
         QCOMPARE(SettingsStore::GetSetting("form1st"), QStringLiteral("0"));
         QVERIFY(!Form1::isLoaded());
+    }
+
+    // The loading window's credit line opens the home page in the desktop's browser; a browser that
+    // cannot be started changes nothing on the window.
+    void loadingCreditOpensTheHomePage_data()
+    {
+        QTest::addColumn<bool>("browserStarts");
+        QTest::newRow("browser starts") << true;
+        QTest::newRow("no browser") << false;
+    }
+    void loadingCreditOpensTheHomePage()
+    {
+        QFETCH(bool, browserStarts);
+        fx.freshEnv();
+        QStringList started;
+        Shell::setLauncherForTests([&](const QString& program, const QStringList& args) {
+            started << program << args;
+            return browserStarts;
+        });
+        loadk::ShowStatus(QStringLiteral("Loading"), 0);
+        loadk& w = loadk::instance();
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QVERIFY(w.Label5->isVisible());
+        QTest::mouseClick(w.Label5, Qt::LeftButton);
+        Shell::setLauncherForTests({});
+        QCOMPARE(started, (QStringList{Shell::kOpenUrl, frmAbout::WebAddress}));
+        QVERIFY(w.isVisible());
+        QCOMPARE(w.Label4->text(), QStringLiteral("Loading"));
     }
 
     void previousListComesBackWithoutPlaying()

@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
-# Draws the main window's skin pictures (data/skin/*.png) with ImageMagick. The pictures are committed;
-# run this only to change them.
+# Draws the main window's skin pictures (data/skin/*.png) and the flat buttons' pictures of the stored
+# designs (data/designs/buttons/*.png) with ImageMagick. The pictures are committed; run this only to
+# change them.
 set -euo pipefail
 out=$(dirname "$0")/../data/skin
+designs=$(dirname "$0")/../data/designs
 mkdir -p "$out"
 font=/usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf
 
@@ -39,3 +41,27 @@ single vcd 36 34 "VCD" 10
 # The window's background: a dark blue field with a soft highlight.
 convert -size 340x250 gradient:'#27334a'-'#0f141d' \
   \( -size 340x250 radial-gradient:'#3b4c6e'-none \) -compose over -composite -depth 8 -colors 64 "$out/background.png"
+
+# face FILE W H TOP BOTTOM EDGE: a flat button's face, a rounded field shaded from TOP to BOTTOM with an
+# EDGE line. The button draws the picture one pixel higher than its top and prints its caption over it,
+# so the first row is left empty and the field stays light enough for dark text; the outer pixels are
+# clear, so that the button's own border lines show there.
+face() {
+  local file=$1 w=$2 h=$3
+  convert -size "${w}x${h}" xc:none \
+    \( -size "$((w - 2))x$((h - 2))" gradient:"$4"-"$5" \
+       \( -size "$((w - 2))x$((h - 2))" xc:none -fill white -draw "roundrectangle 0,0 $((w - 3)),$((h - 3)) 5,5" \) \
+       -compose copy-opacity -composite \
+       -fill none -stroke "$6" -strokewidth 1 -draw "roundrectangle 0,0 $((w - 3)),$((h - 3)) 5,5" \) \
+    -geometry +1+2 -compose over -composite -depth 8 -define png:exclude-chunks=date,time "$file"
+}
+# The three looks of a flat button of the given size: resting, under the pointer, pressed.
+faces() {
+  local suffix=$1 w=$2 h=$3
+  face "$designs/buttons/up$suffix.png" "$w" "$h" '#f7f9fc' '#dfe5ee' '#8e9aad'
+  face "$designs/buttons/hover$suffix.png" "$w" "$h" '#fff8ef' '#ffdcb8' '#ff7a45'
+  face "$designs/buttons/down$suffix.png" "$w" "$h" '#d3dae5' '#e8ecf2' '#5d6a80'
+}
+mkdir -p "$designs/buttons"
+faces "" 100 32      # OK, Cancel, DVD, VCD of the add-files dialog; OK of the about window
+faces "-wide" 132 32 # the add-files dialog's shortcut buttons

@@ -4,6 +4,25 @@
 
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QStyledItemDelegate>
+
+namespace {
+
+// Rows as wide as their list's horizontal extent. The rows share one size (the view measures one row
+// for all), so this is what gives the view its scrollable width.
+class ExtentDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        QSize s = QStyledItemDelegate::sizeHint(option, index);
+        if (const auto* list = qobject_cast<const ListBox*>(parent()))
+            s.setWidth(qMax(s.width(), list->HorizontalExtent()));
+        return s;
+    }
+};
+
+}  // namespace
 
 int ListBoxModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : int(rows.size()); }
 
@@ -17,11 +36,22 @@ QVariant ListBoxModel::data(const QModelIndex& index, int role) const
 ListBox::ListBox(QWidget* parent) : QListView(parent), model_(new ListBoxModel(this))
 {
     setModel(model_);
+    setItemDelegate(new ExtentDelegate(this));
     setUniformItemSizes(true);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setMouseTracking(true);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+}
+
+void ListBox::setHorizontalExtent(int pixels)
+{
+    pixels = qMax(0, pixels);
+    if (pixels == extent_)
+        return;
+    extent_ = pixels;
+    // A new layout measures the rows again.
+    doItemsLayout();
 }
 
 QString ListBox::List(int i) const { return (i >= 0 && i < model_->rows.size()) ? model_->rows.at(i) : QString(); }

@@ -40,6 +40,12 @@ public:
     int ListIndex() const;
     void setListIndex(int index);
 
+    // The width in pixels across which the rows can be scrolled (the list box's horizontal extent): every
+    // row is laid out that wide, and a horizontal scroll bar shows when it is wider than the list. 0, the
+    // start, lays the rows out by the last row's width.
+    int HorizontalExtent() const { return extent_; }
+    void setHorizontalExtent(int pixels);
+
     QString ToolTipText() const { return toolTip(); }
     void setToolTipText(const QString& t) { setToolTip(t); }
 
@@ -66,6 +72,7 @@ protected:
 private:
     void selectQuietly(int index);
     ListBoxModel* model_;
+    int extent_ = 0;
 };
 
 // The VB button and shift codes of a Qt mouse event.

@@ -4,9 +4,11 @@
 
 void SkinLabel::mouseMoveEvent(QMouseEvent* e)
 {
-    if (moved)
-        moved();
     QLabel::mouseMoveEvent(e);
+    if (moved) {
+        moved();
+        e->accept();  // the move was this element's: the surface it stands on does not see it too
+    }
 }
 
 void SkinLabel::mousePressEvent(QMouseEvent* e)

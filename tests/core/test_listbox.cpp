@@ -2,6 +2,7 @@
 #include "ui/listbox.h"
 
 #include <QElapsedTimer>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QtTest>
 
@@ -68,6 +69,40 @@ private slots:
         QVERIFY(!outside);
         l.itemFromPoint(QPoint(10, 900), &outside);
         QVERIFY(outside);
+    }
+
+    // The horizontal extent is the width the rows scroll across: wider than the list, a scroll bar
+    // reaches it, whichever row is the long one; narrower, there is none.
+    void horizontalExtent_data()
+    {
+        QTest::addColumn<int>("extent");
+        QTest::addColumn<int>("reach");  // the scroll bar's range, -1 for no bar
+        QTest::newRow("wider than the list") << 600 << 600 - 196;
+        QTest::newRow("as wide as the list") << 196 << -1;
+        QTest::newRow("narrower than the list") << 50 << -1;
+    }
+    void horizontalExtent()
+    {
+        QFETCH(int, extent);
+        QFETCH(int, reach);
+        ListBox l;
+        l.setFrameShape(QFrame::NoFrame);
+        l.setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        l.resize(196, 300);
+        l.AddItems({"a", "b"});
+        l.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&l));
+        l.setHorizontalExtent(extent);
+        l.AddItem("c");  // rows added later are as wide
+        QCoreApplication::processEvents();
+        QCOMPARE(l.horizontalScrollBar()->isVisible(), reach >= 0);
+        if (reach >= 0) {
+            QCOMPARE(l.horizontalScrollBar()->maximum(), extent - l.viewport()->width());
+            QCOMPARE(l.visualRect(l.model()->index(0, 0)).width(), extent);
+        }
+        l.setHorizontalExtent(0);
+        QCoreApplication::processEvents();
+        QVERIFY(!l.horizontalScrollBar()->isVisible());
     }
 
     void hundredThousandRows()
