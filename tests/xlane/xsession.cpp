@@ -7,6 +7,7 @@
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
+#include <X11/extensions/Xfixes.h>
 #include <X11/keysym.h>
 #include <cerrno>
 #include <csignal>
@@ -194,6 +195,22 @@ QString windowManagerName()
     if (data)
         XFree(data);
     return name;
+}
+
+bool pointerInvisible()
+{
+    Display* d = display();
+    int event = 0, error = 0;
+    if (!d || !XFixesQueryExtension(d, &event, &error))
+        return false;
+    XFixesCursorImage* image = XFixesGetCursorImage(d);
+    if (!image)
+        return false;
+    bool invisible = true;
+    for (int i = 0; i < int(image->width) * int(image->height); ++i)
+        invisible = invisible && (image->pixels[i] >> 24) == 0;
+    XFree(image);
+    return invisible;
 }
 
 }  // namespace XSession

@@ -19,6 +19,8 @@ void stop();
 bool pointerGrabbed();
 // The name of the window manager's check window (empty when no window manager runs).
 QString windowManagerName();
+// Whether the pointer, where it stands, shows no pixel at all (every pixel of its picture transparent).
+bool pointerInvisible();
 
 }  // namespace XSession
 
