@@ -33,32 +33,28 @@ struct FailSignal {};
 // Nearest whole pixel, halves to even.
 inline int px(double v) { return int(std::nearbyint(v)); }
 
+// One axis of a copy of n pixels from s to d, narrowed to keep d within [lo, end) and s within [0, size).
+void clipSpan(int& d, int& s, int& n, int lo, int end, int size)
+{
+    if (d < lo) {
+        s += lo - d;
+        n -= lo - d;
+        d = lo;
+    }
+    if (s < 0) {
+        d -= s;
+        n += s;
+        s = 0;
+    }
+    n = std::min({n, end - d, size - s});
+}
+
 // Copies a w x h rectangle of `from` at (sx, sy) to `to` at (dx, dy), where it lies inside both
 // pictures; of `to`, only the part inside `clip` is written.
 void copyPixels(QImage& to, int dx, int dy, int w, int h, const QImage& from, int sx, int sy, const QRect& clip)
 {
-    if (dx < clip.left()) {
-        sx += clip.left() - dx;
-        w -= clip.left() - dx;
-        dx = clip.left();
-    }
-    if (sx < 0) {
-        dx -= sx;
-        w += sx;
-        sx = 0;
-    }
-    if (dy < clip.top()) {
-        sy += clip.top() - dy;
-        h -= clip.top() - dy;
-        dy = clip.top();
-    }
-    if (sy < 0) {
-        dy -= sy;
-        h += sy;
-        sy = 0;
-    }
-    w = std::min({w, clip.right() + 1 - dx, from.width() - sx});
-    h = std::min({h, clip.bottom() + 1 - dy, from.height() - sy});
+    clipSpan(dx, sx, w, clip.left(), clip.right() + 1, from.width());
+    clipSpan(dy, sy, h, clip.top(), clip.bottom() + 1, from.height());
     if (w <= 0 || h <= 0)
         return;
     const qsizetype toStride = to.bytesPerLine() / 4;
@@ -156,6 +152,13 @@ public:
         updateClip();
     }
     [[noreturn]] static void fail() { throw FailSignal{}; }
+    // a / b as a real number; b = 0 is the error of a picture with no width or height.
+    static double divide(int a, int b)
+    {
+        if (b == 0)
+            fail();
+        return double(a) / b;
+    }
 
     void copy(int dx, int dy, int w, int h, int sx, int sy)
     {
@@ -239,75 +242,59 @@ std::vector<qint32> shuffledOrder(Run& r, qint32 n)
 
 }  // namespace
 
+// The loops of the rain effects, a step at each of their steps: i from `top` down to 0 and j from 0 up
+// to i (falling); or i from `first` up to `last` and j from `last` down to i (rising).
+template <class Copy>
+void fall(Run& r, int top, Copy copy)
+{
+    for (int i = top; i >= 0; --i) {
+        r.step();
+        for (int j = 0; j <= i; ++j) {
+            r.step();
+            copy(i, j);
+        }
+    }
+}
+template <class Copy>
+void rise(Run& r, int first, int last, Copy copy)
+{
+    for (int i = first; i <= last; ++i) {
+        r.step();
+        for (int j = last; j >= i; --j) {
+            r.step();
+            copy(i, j);
+        }
+    }
+}
+
 EffectEnd RainHalves(PictureBox& dest, PictureBox& src, int variant)
 {
     return run(dest, src, [variant](Run& r) {
         const int W = r.W, H = r.H;
-        if (variant == 1) {
-            for (int i = H / 2; i >= 0; --i) {
-                r.step();
-                for (int j = 0; j <= i; ++j) {
-                    r.step();
-                    r.row(j, i);
-                    r.row(H - j, H - i);
-                }
-            }
-        } else if (variant == 2) {
-            for (int i = W / 2; i <= W; ++i) {
-                r.step();
-                for (int j = W; j >= i; --j) {
-                    r.step();
-                    r.column(j, i);
-                    r.column(W - j, W - i);
-                }
-            }
-        }
+        if (variant == 1)
+            fall(r, H / 2, [&](int i, int j) {
+                r.row(j, i);
+                r.row(H - j, H - i);
+            });
+        else if (variant == 2)
+            rise(r, W / 2, W, [&](int i, int j) {
+                r.column(j, i);
+                r.column(W - j, W - i);
+            });
     }, variant == 2 ? Run::Columns : Run::Rows);
 }
 
 EffectEnd RainLines(PictureBox& dest, PictureBox& src, int variant)
 {
     return run(dest, src, [variant](Run& r) {
-        const int W = r.W, H = r.H;
+        auto row = [&r](int i, int j) { r.row(j, i); };
+        auto column = [&r](int i, int j) { r.column(j, i); };
         switch (variant) {
-        case 1:
-            for (int i = H; i >= 0; --i) {
-                r.step();
-                for (int j = 0; j <= i; ++j) {
-                    r.step();
-                    r.row(j, i);
-                }
-            }
-            break;
-        case 2:
-            for (int i = 0; i <= H; ++i) {
-                r.step();
-                for (int j = H; j >= i; --j) {
-                    r.step();
-                    r.row(j, i);
-                }
-            }
-            break;
-        case 3:
-            for (int i = 0; i <= W; ++i) {
-                r.step();
-                for (int j = W; j >= i; --j) {
-                    r.step();
-                    r.column(j, i);
-                }
-            }
-            break;
-        case 4:
-            for (int i = W; i >= 0; --i) {
-                r.step();
-                for (int j = 0; j <= i; ++j) {
-                    r.step();
-                    r.column(j, i);
-                }
-            }
-            break;
-        default:
-            break;
+        case 1: fall(r, r.H, row); break;
+        case 2: rise(r, 0, r.H, row); break;
+        case 3: rise(r, 0, r.W, column); break;
+        case 4: fall(r, r.W, column); break;
+        default: break;
         }
     }, variant == 3 || variant == 4 ? Run::Columns : Run::Rows);
 }
@@ -383,9 +370,7 @@ EffectEnd DiagonalSweep(PictureBox& dest, PictureBox& src, int variant)
         const int W = r.W, H = r.H;
         if (variant < 1 || variant > 4)
             return;
-        if (W == 0)
-            Run::fail();
-        const double q = double(H) / W;
+        const double q = Run::divide(H, W);
         auto block = [&r](int x, double y) { r.same(x, px(y), 2, 2); };
         // Each step i draws one edge (two for variants 3 and 4) of W + 1 blocks.
         auto edges = [&](int i) {
@@ -421,9 +406,7 @@ EffectEnd CentreOut(PictureBox& dest, PictureBox& src, int variant)
         const int W = r.W, H = r.H;
         if (variant < 1 || variant > 5)
             return;
-        if (W == 0)
-            Run::fail();
-        const double q = double(H) / W;
+        const double q = Run::divide(H, W);
         // The centred rectangle of width i and its four edges; the bottom edge is drawn one pixel right
         // of where it is taken from whenever W - i is odd.
         auto draw = [&](int i, bool sides, bool topAndBottom) {
@@ -468,9 +451,7 @@ EffectEnd CornerWipe(PictureBox& dest, PictureBox& src, int variant)
         const int W = r.W, H = r.H;
         if (variant < 1 || variant > 8)
             return;
-        if (H == 0)
-            Run::fail();
-        const double ratio = double(W) / H;
+        const double ratio = Run::divide(W, H);
         const bool growing = variant == 1 || variant == 3 || variant == 4;
         for (int k = 0; k <= H; ++k) {
             r.step();
