@@ -12,6 +12,8 @@
 #include "player/tools/scrset.h"
 #include "ui/filelistbox.h"
 
+#include <QPointer>
+
 void Form1::lan_Click() { Form7::instance().showModal(); }
 
 void Form1::abbo_Click() { frmAbout::instance().showModal(); }
@@ -33,11 +35,14 @@ void Form1::scrs_Click()
     if (!ms)
         return;
     const long long effect = SettingsStore::GetNumber(QStringLiteral("effect"), 0);
-    SCR1& saver = SCR1::instance();
-    saver.File1->setPath(Drives::nativeFolder(SettingsStore::GetSetting(QStringLiteral("scrd"), QStringLiteral("c:\\"))));
-    saver.setInterval(*ms);
-    saver.EffectIndex = effect >= -32768 && effect <= 32767 ? qint16(effect) : qint16(-1);
-    saver.showModal();
+    // The saver's load handles pending events: it may be gone by the time it would be shown.
+    const QPointer<SCR1> saver = &SCR1::instance();
+    if (!saver || !SCR1::isLoaded())
+        return;
+    saver->File1->setPath(Drives::nativeFolder(SettingsStore::GetSetting(QStringLiteral("scrd"), QStringLiteral("c:\\"))));
+    saver->setInterval(*ms);
+    saver->EffectIndex = effect >= -32768 && effect <= 32767 ? qint16(effect) : qint16(-1);
+    saver->showModal();
 }
 
 void Form1::scrsets_Click() { SCRSET::instance().showModal(); }

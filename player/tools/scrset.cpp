@@ -16,6 +16,7 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QPointer>
 #include <QPushButton>
 #include <cmath>
 
@@ -187,11 +188,14 @@ void SCRSET::Command2_Click()
     const std::optional<int> ms = CheckInterval(Combo1->currentText(), this);
     if (!ms)
         return;
-    SCR1& saver = SCR1::instance();
-    saver.File1->setPath(Dir1->Path());
-    saver.setInterval(*ms);
-    saver.EffectIndex = qint16(Combo2ListIndex());
-    saver.showModal();
+    // The saver's load handles pending events: it may be gone by the time it would be shown.
+    const QPointer<SCR1> saver = &SCR1::instance();
+    if (!saver || !SCR1::isLoaded())
+        return;
+    saver->File1->setPath(Dir1->Path());
+    saver->setInterval(*ms);
+    saver->EffectIndex = qint16(Combo2ListIndex());
+    saver->showModal();
 }
 
 void SCRSET::Command1_Click()
