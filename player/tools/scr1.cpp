@@ -106,6 +106,16 @@ void SCR1::setInterval(int ms)
     Timer1->start(ms);
 }
 
+void SCR1::closeEvent(QCloseEvent* e)
+{
+    if (!e->spontaneous()) {
+        VbForm::closeEvent(e);
+        return;
+    }
+    e->ignore();
+    EndScreenSaver();
+}
+
 void SCR1::showEvent(QShowEvent* e)
 {
     VbForm::showEvent(e);

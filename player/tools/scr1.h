@@ -44,6 +44,8 @@ public:
 protected:
     void Form_Load() override;
     void Form_Unload(int& cancel) override;
+    // A close asked for by the desktop (the window manager's close key) is an end request like a key.
+    void closeEvent(QCloseEvent* e) override;
     void showEvent(QShowEvent* e) override;
     void hideEvent(QHideEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;

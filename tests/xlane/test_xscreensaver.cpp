@@ -144,6 +144,40 @@ private slots:
         XInput::settle(200);
         QCOMPARE(!SCR1::isLoaded(), ends);
     }
+
+    void windowManagersCloseKey_data()
+    {
+        QTest::addColumn<bool>("protect");
+        QTest::addColumn<QString>("answer");
+        QTest::addColumn<bool>("ends");
+        QTest::newRow("not protected") << false << QString() << true;
+        QTest::newRow("protected, wrong password") << true << "guess" << false;
+        QTest::newRow("protected, the password") << true << "pw" << true;
+    }
+    // The window manager's close key (Alt+F4) is an end request: it asks for the password too.
+    void windowManagersCloseKey()
+    {
+        QFETCH(bool, protect);
+        QFETCH(QString, answer);
+        QFETCH(bool, ends);
+        fresh();
+        SettingsStore::SaveSetting("psp", protect ? "1" : "0");
+        SettingsStore::SaveSetting("psw", "pw");
+        SCR1& s = SCR1::instance();
+        s.File1->setPath(fx.env->path("C"));
+        s.setInterval(0);
+        s.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&s));
+        QVERIFY(waitFor([&] { return s.isActiveWindow(); }, 4000));
+        if (!answer.isNull()) {
+            Dialogs::answer(answer);
+            Dialogs::answer(Dialogs::OK);
+        }
+        XInput::keyChord({QStringLiteral("Alt_L"), QStringLiteral("F4")});
+        XInput::settle(400);
+        QCOMPARE(!SCR1::isLoaded(), ends);
+        QCOMPARE(Dialogs::shown().size(), protect ? (ends ? 1 : 2) : 0);
+    }
 };
 
 PELLUM_XLANE_MAIN(TestXScreenSaver)

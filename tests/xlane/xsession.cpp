@@ -286,4 +286,20 @@ void key(const QString& keysym)
     settle(60);
 }
 
+void keyChord(const QStringList& keysyms)
+{
+    Display* d = display();
+    if (!d)
+        return;
+    QList<KeyCode> codes;
+    for (const QString& k : keysyms)
+        codes << XKeysymToKeycode(d, XStringToKeysym(k.toLatin1().constData()));
+    for (const KeyCode code : codes)
+        XTestFakeKeyEvent(d, code, True, CurrentTime);
+    for (auto it = codes.crbegin(); it != codes.crend(); ++it)
+        XTestFakeKeyEvent(d, *it, False, CurrentTime);
+    XSync(d, False);
+    settle(60);
+}
+
 }  // namespace XInput
