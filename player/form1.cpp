@@ -268,6 +268,8 @@ void Form1::buildMenus()
     connect(vol, &MenuItem::Click, this, &Form1::vol_Click);
     connect(rm, &MenuItem::Click, this, &Form1::rm_Click);
     connect(web, &MenuItem::Click, this, &Form1::web_Click);
+    connect(scrs, &MenuItem::Click, this, &Form1::scrs_Click);
+    connect(scrsets, &MenuItem::Click, this, &Form1::scrsets_Click);
 
     // The label strip stands for the top menus, in this order.
     const QList<QObject*> strip{fl, ac, rndg, ca, vol, h, ab, exitc};

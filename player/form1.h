@@ -85,6 +85,8 @@ public:
     void rm_Click();
     void web_Click();
     void h_Click();
+    void scrs_Click();     // the screen saver with the stored settings
+    void scrsets_Click();  // the screen saver's settings
 
     // --- skin buttons, label strip, hover highlight ---
     SkinLabel* Image1 = nullptr;       // the window's background picture
@@ -115,7 +117,7 @@ public slots:
 public:
     // Commands that windows built later complete; until then their buttons do nothing.
     std::function<void()> cp_Command, radio_Command, ai_Command, sj_Command, PPs_Command, ms_Command,
-        scrs_Command, dab_Command, pv_Command, pdvd_Command;
+        dab_Command, pv_Command, pdvd_Command;
 
     // --- shutdown ---
     void exitc_Click();

@@ -111,7 +111,7 @@ void Form1::buildSkin()
     bordered(Image4, run(&sj_Command));
     bordered(Image8, run(&PPs_Command));
     bordered(Image9, run(&ms_Command));
-    bordered(Image10, run(&scrs_Command));
+    bordered(Image10, [this] { scrs_Click(); });
     bordered(Image11, run(&dab_Command));
     bordered(Image12, run(&pv_Command));
     Image4->setPixmap(IM.value(QStringLiteral("compact")));

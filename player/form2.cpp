@@ -240,17 +240,8 @@ void Form2::ha()
 
 void Form2::dr_Change()
 {
-    const std::optional<Drives::Drive> d = Drives::find(dr->Drive());
-    if (!d || !Drives::FolderExists(d->root)) {
-        // No disc or not ready: the browser stays where it was, and so does the drive shown.
-        const std::optional<Drives::Drive> here = Drives::containing(di->Path());
-        if (here) {
-            const QSignalBlocker block(dr);
-            dr->setDrive(QString(here->letter));
-        }
-        return;
-    }
-    di->setPath(d->root);
+    // No disc or not ready: the browser stays where it was, and so does the drive shown.
+    dr->openIn(di);
 }
 
 void Form2::di_Change() { ff->setPath(di->Path()); }

@@ -8,6 +8,8 @@
 #include "player/loadk.h"
 #include "player/rmf.h"
 #include "player/tools/form4.h"
+#include "player/tools/scr1.h"
+#include "player/tools/scrset.h"
 #include "player/she.h"
 
 #include <QApplication>
@@ -72,6 +74,8 @@ void Main(const QString& commandLine)
 
 void EndProgram()
 {
+    SingleWindow<SCR1>::release();
+    SingleWindow<SCRSET>::release();
     SingleWindow<Form7>::release();
     SingleWindow<frmAbout>::release();
     SingleWindow<loadk>::release();

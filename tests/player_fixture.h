@@ -11,6 +11,8 @@
 #include "player/module1.h"
 #include "player/rmf.h"
 #include "player/tools/form4.h"
+#include "player/tools/scr1.h"
+#include "player/tools/scrset.h"
 #include "tests/support/testenv.h"
 
 #include "Riviviv/brimlet.h"
@@ -25,6 +27,8 @@
 
 inline void releaseWindows()
 {
+    SingleWindow<SCR1>::release();
+    SingleWindow<SCRSET>::release();
     SingleWindow<Form4>::release();
     SingleWindow<RmF>::release();
     SingleWindow<Form2>::release();

@@ -1,8 +1,10 @@
 #include "ui/drivelistbox.h"
 
 #include "platform/drives/drives.h"
+#include "ui/dirlistbox.h"
 
 #include <QDir>
+#include <QSignalBlocker>
 
 DriveListBox::DriveListBox(QWidget* parent) : QComboBox(parent)
 {
@@ -40,4 +42,17 @@ void DriveListBox::Refresh()
     const int i = findData(chosen);
     setCurrentIndex(i >= 0 ? i : 0);
     quiet_ = false;
+}
+
+void DriveListBox::openIn(DirListBox* folder)
+{
+    const std::optional<Drives::Drive> d = Drives::find(Drive());
+    if (!d || !Drives::FolderExists(d->root)) {
+        if (const std::optional<Drives::Drive> here = Drives::containing(folder->Path())) {
+            const QSignalBlocker block(this);
+            setDrive(QString(here->letter));
+        }
+        return;
+    }
+    folder->setPath(d->root);
 }

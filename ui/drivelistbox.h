@@ -3,6 +3,8 @@
 // nothing mounted). Choosing a row, by the user or by setDrive, raises Change.
 #include <QComboBox>
 
+class DirListBox;
+
 class DriveListBox : public QComboBox {
     Q_OBJECT
 public:
@@ -14,6 +16,9 @@ public:
     void setDrive(const QString& letter);
     // Reads the drive table again, keeping the chosen drive when it is still there.
     void Refresh();
+    // Opens the chosen drive's root folder in `folder`. A drive with no disc, or one not ready, leaves
+    // the folder list where it was, and this list shows that folder's drive again.
+    void openIn(DirListBox* folder);
 
 signals:
     void Change();

@@ -36,8 +36,11 @@ public:
     static T& instance()
     {
         if (!s_instance) {
-            s_instance = new T();
-            static_cast<VbForm*>(s_instance)->Form_Load();
+            // A load step that handles events may see its window released before it returns.
+            T* created = new T();
+            s_instance = created;
+            static_cast<VbForm*>(created)->Form_Load();
+            return *created;
         }
         return *s_instance;
     }

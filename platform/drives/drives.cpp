@@ -211,6 +211,20 @@ std::optional<Drive> containing(const QString& path)
     return best;
 }
 
+QString nativeFolder(const QString& folder)
+{
+    if (folder.size() < 2 || folder[1] != QLatin1Char(':') || letterOf(folder.left(2)).isNull())
+        return folder;
+    const std::optional<Drive> d = find(folder.left(2));
+    if (!d || d->root.isEmpty())
+        return folder;
+    QString rest = folder.mid(2);
+    rest.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    while (rest.startsWith(QLatin1Char('/')))
+        rest.remove(0, 1);
+    return rest.isEmpty() ? d->root : QDir::cleanPath(d->root + rest);
+}
+
 int GetDriveType(const QString& root)
 {
     const std::optional<Drive> d = find(root);

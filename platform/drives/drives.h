@@ -36,6 +36,11 @@ std::optional<Drive> find(const QString& root);
 // The drive whose root folder holds `path` (the longest root that is a prefix of it).
 std::optional<Drive> containing(const QString& path);
 
+// A folder written with a drive letter ("c:\", "C:\Pictures\Holiday", "d:") as the drive table's folder:
+// the drive's root folder followed by the rest, with "/" separators. Any other text, and a folder on a
+// drive that is not in the table or holds no volume, comes back unchanged.
+QString nativeFolder(const QString& folder);
+
 // The drive type of `root` (as find() reads it), or NoRootDir when no drive answers to it.
 int GetDriveType(const QString& root);
 

@@ -243,15 +243,10 @@ private slots:
 
 int main(int argc, char** argv)
 {
-    if (!qEnvironmentVariableIsSet("PELLUM_TEST_PRIVATE_BUS")) {
-        // Run again on a session bus of its own, which ends with the suite, so that the wallpaper never
-        // reaches the user's desktop. Without one, the cases that need the stand-in shell are skipped.
-        QCoreApplication probe(argc, argv);
-        const int code = rerunOnPrivateBus(argc, argv);
-        if (code != -1)
-            return code;
-        qunsetenv("DBUS_SESSION_BUS_ADDRESS");
-    }
+    // Run again on a session bus of its own, which ends with the suite, so that the wallpaper never
+    // reaches the user's desktop. Without one, the cases that need the stand-in shell are skipped.
+    if (const std::optional<int> code = onPrivateBus(argc, argv))
+        return *code;
     QApplication app(argc, argv);
     std::setlocale(LC_NUMERIC, "C");
     CaptureTest test;

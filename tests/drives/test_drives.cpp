@@ -72,6 +72,32 @@ private slots:
         QCOMPARE(Drives::table().first().root, QDir::homePath() + "/");
     }
 
+    void nativeFolder_data()
+    {
+        QTest::addColumn<QString>("written");
+        QTest::addColumn<QString>("expected");  // "@C" and "@D" stand for the drives' folders
+        QTest::newRow("a drive root") << "c:\\" << "@C/";
+        QTest::newRow("a letter and colon") << "C:" << "@C/";
+        QTest::newRow("a folder") << "C:\\Pictures\\Holiday" << "@C/Pictures/Holiday";
+        QTest::newRow("forward slashes, a trailing one") << "d:/Pictures/" << "@D/Pictures";
+        QTest::newRow("no separator after the colon") << "c:Pictures" << "@C/Pictures";
+        QTest::newRow("a drive not in the table") << "q:\\Pictures" << "q:\\Pictures";
+        QTest::newRow("a drive with no disc") << "f:\\" << "f:\\";
+        QTest::newRow("a folder of this system") << "/srv/pictures" << "/srv/pictures";
+        QTest::newRow("empty") << "" << "";
+        QTest::newRow("a name") << "c" << "c";
+    }
+    // A folder written with a drive letter becomes the drive table's folder.
+    void nativeFolder()
+    {
+        QFETCH(QString, written);
+        QFETCH(QString, expected);
+        const QString c = folder("C"), d = folder("D");
+        Drives::setTableForTests(QList<Drive>{{'C', Drives::Fixed, c, {}}, {'D', Drives::Removable, d, {}},
+                                              {'F', Drives::CdRom, {}, "/dev/sr1"}});
+        QCOMPARE(Drives::nativeFolder(written), expected.replace("@C", c).replace("@D", d));
+    }
+
     void folderTest()
     {
         const QString d = folder("D/mpegav");

@@ -106,3 +106,17 @@ int rerunOnPrivateBus(int argc, char** argv)
         args << QString::fromLocal8Bit(argv[i]);
     return QProcess::execute(runner, args);
 }
+
+std::optional<int> onPrivateBus(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsSet("PELLUM_TEST_PRIVATE_BUS"))
+        return std::nullopt;
+    {
+        QCoreApplication probe(argc, argv);
+        const int code = rerunOnPrivateBus(argc, argv);
+        if (code != -1)
+            return code;
+    }
+    qunsetenv("DBUS_SESSION_BUS_ADDRESS");
+    return std::nullopt;
+}

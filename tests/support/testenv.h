@@ -5,6 +5,7 @@
 #include <QTemporaryDir>
 #include <QByteArray>
 #include <functional>
+#include <optional>
 
 class TestEnv {
 public:
@@ -38,3 +39,7 @@ bool waitFor(const std::function<bool()>& cond, int ms = 8000);
 // Runs this test program again under dbus-run-session, on a session bus of its own that ends with it, and
 // returns its exit code; -1 when there is no dbus-run-session. The program's QCoreApplication must exist.
 int rerunOnPrivateBus(int argc, char** argv);
+// For a suite's main(), before its application: runs it again on a session bus of its own, as above, and
+// gives that run's exit code. Gives nothing in that second run, and when there is no dbus-run-session (the
+// suite then goes on here with no session bus at all, so that nothing reaches the user's desktop).
+std::optional<int> onPrivateBus(int argc, char** argv);

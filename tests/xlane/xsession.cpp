@@ -7,6 +7,7 @@
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
+#include <X11/extensions/Xfixes.h>
 #include <X11/keysym.h>
 #include <cerrno>
 #include <csignal>
@@ -196,6 +197,22 @@ QString windowManagerName()
     return name;
 }
 
+bool pointerInvisible()
+{
+    Display* d = display();
+    int event = 0, error = 0;
+    if (!d || !XFixesQueryExtension(d, &event, &error))
+        return false;
+    XFixesCursorImage* image = XFixesGetCursorImage(d);
+    if (!image)
+        return false;
+    bool invisible = true;
+    for (int i = 0; i < int(image->width) * int(image->height); ++i)
+        invisible = invisible && (image->pixels[i] >> 24) == 0;
+    XFree(image);
+    return invisible;
+}
+
 }  // namespace XSession
 
 namespace XInput {
@@ -266,6 +283,22 @@ void key(const QString& keysym)
         XTestFakeKeyEvent(d, code, False, CurrentTime);
         XSync(d, False);
     }
+    settle(60);
+}
+
+void keyChord(const QStringList& keysyms)
+{
+    Display* d = display();
+    if (!d)
+        return;
+    QList<KeyCode> codes;
+    for (const QString& k : keysyms)
+        codes << XKeysymToKeycode(d, XStringToKeysym(k.toLatin1().constData()));
+    for (const KeyCode code : codes)
+        XTestFakeKeyEvent(d, code, True, CurrentTime);
+    for (auto it = codes.crbegin(); it != codes.crend(); ++it)
+        XTestFakeKeyEvent(d, *it, False, CurrentTime);
+    XSync(d, False);
     settle(60);
 }
 

@@ -5,6 +5,7 @@
 #include <QPoint>
 #include <QSize>
 #include <QString>
+#include <QStringList>
 
 namespace XSession {
 
@@ -19,6 +20,8 @@ void stop();
 bool pointerGrabbed();
 // The name of the window manager's check window (empty when no window manager runs).
 QString windowManagerName();
+// Whether the pointer, where it stands, shows no pixel at all (every pixel of its picture transparent).
+bool pointerInvisible();
 
 }  // namespace XSession
 
@@ -31,6 +34,8 @@ void click(int button = 1);
 void doubleClick(int button = 1);
 // A key by its X key name ("Escape", "Return", "a").
 void key(const QString& keysym);
+// Keys held together, pressed in order and let go in the reverse order ({"Alt_L", "F4"}).
+void keyChord(const QStringList& keysyms);
 // Processes the application's events for `ms` milliseconds, so that what the server sent arrives.
 void settle(int ms = 150);
 
