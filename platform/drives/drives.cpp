@@ -211,6 +211,31 @@ std::optional<Drive> containing(const QString& path)
     return best;
 }
 
+quint32 GetLogicalDrives()
+{
+    quint32 mask = 0;
+    for (const Drive& d : table())
+        if (d.letter >= QLatin1Char('A') && d.letter <= QLatin1Char('Z'))
+            mask |= 1u << (d.letter.unicode() - 'A');
+    return mask;
+}
+
+QString folderOf(const QString& letterPath)
+{
+    if (letterPath.size() < 2 || letterPath[1] != QLatin1Char(':'))
+        return QString();
+    const std::optional<Drive> d = find(letterPath.left(2));
+    if (!d || d->root.isEmpty())
+        return QString();
+    QString rest = letterPath.mid(2);
+    rest.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    while (rest.startsWith(QLatin1Char('/')))
+        rest.remove(0, 1);
+    if (!rest.isEmpty() && !rest.endsWith(QLatin1Char('/')))
+        rest += QLatin1Char('/');
+    return d->root + rest;
+}
+
 int GetDriveType(const QString& root)
 {
     const std::optional<Drive> d = find(root);
