@@ -80,6 +80,7 @@ public:
     void rm_Click();
     void web_Click();
     void h_Click();
+    void ms_Click();  // the media search, modeless
 
     // --- skin buttons, label strip, hover highlight ---
     SkinLabel* Image1 = nullptr;       // the window's background picture
@@ -107,7 +108,7 @@ public slots:
 
 public:
     // Commands that windows built later complete; until then their buttons do nothing.
-    std::function<void()> cp_Command, radio_Command, ai_Command, sj_Command, PPs_Command, ms_Command,
+    std::function<void()> cp_Command, radio_Command, ai_Command, sj_Command, PPs_Command,
         scrs_Command, dab_Command, pv_Command, pdvd_Command;
 
     // --- shutdown ---

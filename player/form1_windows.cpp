@@ -4,12 +4,15 @@
 #include "platform/desktop/shell.h"
 #include "platform/media/mediaplayer.h"
 #include "platform/programfolder.h"
+#include "player/compact/find.h"
 #include "player/form7.h"
 #include "player/frmabout.h"
 
 void Form1::lan_Click() { Form7::instance().showModal(); }
 
 void Form1::abbo_Click() { frmAbout::instance().showModal(); }
+
+void Form1::ms_Click() { find::instance().show(); }
 
 // A program that cannot be started is logged by the shell and otherwise ignored.
 void Form1::vol_Click() { Shell::startMixer(); }

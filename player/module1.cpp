@@ -1,6 +1,8 @@
 #include "player/module1.h"
 
 #include "platform/settings.h"
+#include "player/compact/cs.h"
+#include "player/compact/find.h"
 #include "player/form1.h"
 #include "player/form2.h"
 #include "player/form7.h"
@@ -73,6 +75,8 @@ void Main(const QString& commandLine)
 void EndProgram()
 {
     SingleWindow<Form7>::release();
+    SingleWindow<Cs>::release();
+    SingleWindow<find>::release();
     SingleWindow<frmAbout>::release();
     SingleWindow<loadk>::release();
     SingleWindow<RmF>::release();

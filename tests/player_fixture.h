@@ -3,6 +3,8 @@
 #include "platform/dialogs.h"
 #include "platform/media/mediaplayer.h"
 #include "platform/settings.h"
+#include "player/compact/cs.h"
+#include "player/compact/find.h"
 #include "player/form1.h"
 #include "player/form2.h"
 #include "player/form7.h"
@@ -25,6 +27,8 @@
 
 inline void releaseWindows()
 {
+    SingleWindow<Cs>::release();
+    SingleWindow<find>::release();
     SingleWindow<Form4>::release();
     SingleWindow<RmF>::release();
     SingleWindow<Form2>::release();
