@@ -198,6 +198,12 @@ public:
     void AddB_Click();
     void SmS();
     void b_Click(int Index);
+    // Plays a bookmark value as its menu element does: the path before the last comma (a RealMedia
+    // path without its seven-character prefix) is appended to the list and played from the position
+    // after it. A value that names no playable file is reported over `parent` and the menu is rebuilt.
+    enum class BookmarkPlayed { Nothing, MediaPlayer, RealMedia };
+    BookmarkPlayed PlayBookmark(const QString& value, QWidget* parent);
+    void EBm_Click();  // the bookmark editor, modeless
     void ca_Click();
 
     // --- add-files dialog, discs and tray ---

@@ -3,6 +3,7 @@
 #include "platform/settings.h"
 #include "player/compact/cs.h"
 #include "player/compact/find.h"
+#include "player/compact/listedit.h"
 #include "player/form1.h"
 #include "player/form2.h"
 #include "player/form7.h"
@@ -78,6 +79,7 @@ void EndProgram()
     SingleWindow<Cs>::release();
     SingleWindow<find>::release();
     SingleWindow<frmAbout>::release();
+    SingleWindow<ListEdit>::release();
     SingleWindow<loadk>::release();
     SingleWindow<RmF>::release();
     SingleWindow<Form4>::release();

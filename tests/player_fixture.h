@@ -5,6 +5,7 @@
 #include "platform/settings.h"
 #include "player/compact/cs.h"
 #include "player/compact/find.h"
+#include "player/compact/listedit.h"
 #include "player/form1.h"
 #include "player/form2.h"
 #include "player/form7.h"
@@ -29,6 +30,7 @@ inline void releaseWindows()
 {
     SingleWindow<Cs>::release();
     SingleWindow<find>::release();
+    SingleWindow<ListEdit>::release();
     SingleWindow<Form4>::release();
     SingleWindow<RmF>::release();
     SingleWindow<Form2>::release();
