@@ -523,6 +523,42 @@ private slots:
         QCOMPARE(w.List1->ListCount(), 0);
     }
 
+    void choiceDuringASearch()
+    {
+        // The chooser stays reachable while Find File(s) walks: its first MySearch stops that walk, the
+        // other patterns then search D: one after another, and Find File(s) ends last.
+        fx.fresh();
+        QDir().mkpath(fx.env->path("d"));
+        touch(fx.env->path("d/a.avi"));
+        touch(fx.env->path("d/b.mp3"));
+        Drives::setTableForTests(QList<Drives::Drive>{{'C', Drives::Fixed, big.path(), {}},
+                                                      {'D', Drives::Removable, fx.env->path("d"), {}}});
+        find& w = find::instance();
+        w.show();
+        bool chosen = false;
+        WhenListed choose(w, [&] {
+            QTimer::singleShot(0, [&] {
+                chosen = Cs::isLoaded() && Cs::instance().isModal();
+                Cs::instance().Command1->click();
+            });
+            w.ch->trigger();
+        });
+        findFiles(w, "*.*");
+        QVERIFY(choose.done);
+        QVERIFY(chosen);
+        const QStringList rows = w.List1->items();
+        QVERIFY(rows.size() < 4 * kBigFolders + 1);
+        QVERIFY(rows.first().startsWith(big.path()));
+        QCOMPARE(rows.last(), fx.env->path("d/b.mp3"));
+        QVERIFY(!rows.contains(fx.env->path("d/a.avi")));  // "*.avi" only stopped the walk
+        QVERIFY(!w.SearchActive);
+        QCOMPARE(w.mnuFindFiles->Caption(), QStringLiteral("Find File(s)"));
+        QVERIFY(w.mnuFolderInfo->isEnabled());
+        QCOMPARE(w.Picture1->text(), resultLine(int(rows.size()), "*.vob"));
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(!Cs::isLoaded());
+    }
+
     void closingTheChooserStopsTheSet()
     {
         fx.fresh();
