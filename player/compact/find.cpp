@@ -271,8 +271,15 @@ void find::endSearch()
 
 void find::walk(const QStringList& roots, int mode)
 {
-    MediaWalk w;
+    // A walk started from inside another's handler: that one has been asked to stop. What it found
+    // before it stopped is listed first, so that the rows stay in the order they were found.
     MediaWalk* outer = current_;
+    if (outer) {
+        outer->stop();
+        outer->wait();
+        takeResults();
+    }
+    MediaWalk w;
     current_ = &w;
     ++depth_;
     QEventLoop loop;

@@ -130,16 +130,19 @@ bool Wildcard::matches(const QString& name) const
 MediaWalk::~MediaWalk()
 {
     stop();
+    wait();
+}
+
+void MediaWalk::wait()
+{
     if (thread_.joinable())
         thread_.join();
 }
 
 void MediaWalk::start(const QStringList& roots, const QString& pattern, Mode mode)
 {
-    if (thread_.joinable()) {
-        stop();
-        thread_.join();
-    }
+    stop();
+    wait();
     stop_ = false;
     running_ = true;
     folders_ = 0;

@@ -48,6 +48,8 @@ public:
     void start(const QStringList& roots, const QString& pattern, Mode mode);
     // The walk ends at its next check: before it reads the next folder or lists the next match.
     void stop() { stop_.store(true, std::memory_order_relaxed); }
+    // Returns once the walk has ended (at once when it has).
+    void wait();
     bool running() const { return running_.load(); }
 
     // What was listed since the last call, in the order found.
