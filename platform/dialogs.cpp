@@ -43,7 +43,7 @@ bool scripted(const Shown& what, QVariant* value)
 QString fileDialog(bool save, const QString& filter, int flags, QWidget* parent, const QString& folder)
 {
     QVariant v;
-    if (scripted({save ? QStringLiteral("save") : QStringLiteral("open"), filter, QString(), flags}, &v))
+    if (scripted({save ? QStringLiteral("save") : QStringLiteral("open"), filter, QString(), flags, QString()}, &v))
         return v.toString();
     const QString qf = qtFilter(filter);
     if (save) {
@@ -85,7 +85,7 @@ QString qtFilter(const QString& filter)
 int MsgBox(const QString& prompt, int buttons, const QString& title, QWidget* parent)
 {
     QVariant v;
-    if (scripted({QStringLiteral("msgbox"), prompt, title, buttons}, &v)) {
+    if (scripted({QStringLiteral("msgbox"), prompt, title, buttons, QString()}, &v)) {
         if (v.isValid())
             return v.toInt();
         return buttons == YesNo ? No : (buttons == OKOnly ? OK : Cancel);
@@ -109,7 +109,7 @@ int MsgBox(const QString& prompt, int buttons, const QString& title, QWidget* pa
 QString InputBox(const QString& prompt, const QString& title, const QString& defaultText, QWidget* parent)
 {
     QVariant v;
-    if (scripted({QStringLiteral("input"), prompt, title, 0}, &v))
+    if (scripted({QStringLiteral("input"), prompt, title, 0, defaultText}, &v))
         return v.toString();
     bool ok = false;
     const QString caption = title.isEmpty() ? QStringLiteral("PellumPlayer") : title;

@@ -37,6 +37,7 @@ struct Shown {
     QString text;  // prompt, or the filter of a file dialog
     QString title;
     int flags = 0;
+    QString defaultText;  // the text an input box offered
 };
 // Queue the answer of the next dialog: a Result for a message box, a text for the others.
 void answer(const QVariant& value);

@@ -87,6 +87,7 @@ public:
     void h_Click();
     void scrs_Click();     // the screen saver with the stored settings
     void scrsets_Click();  // the screen saver's settings
+    void ms_Click();  // the media search, modeless
 
     // --- skin buttons, label strip, hover highlight ---
     SkinLabel* Image1 = nullptr;       // the window's background picture
@@ -116,7 +117,7 @@ public slots:
 
 public:
     // Commands that windows built later complete; until then their buttons do nothing.
-    std::function<void()> cp_Command, radio_Command, ai_Command, sj_Command, PPs_Command, ms_Command,
+    std::function<void()> cp_Command, radio_Command, ai_Command, sj_Command, PPs_Command,
         dab_Command, pv_Command, pdvd_Command;
 
     // --- shutdown ---
@@ -206,6 +207,12 @@ public:
     void AddB_Click();
     void SmS();
     void b_Click(int Index);
+    // Plays a bookmark value as its menu element does: the path before the last comma (a RealMedia
+    // path without its seven-character prefix) is appended to the list and played from the position
+    // after it. A value that names no playable file is reported over `parent` and the menu is rebuilt.
+    enum class BookmarkPlayed { Nothing, MediaPlayer, RealMedia };
+    BookmarkPlayed PlayBookmark(const QString& value, QWidget* parent);
+    void EBm_Click();  // the bookmark editor, modeless
     void ca_Click();
 
     // --- add-files dialog, discs and tray ---

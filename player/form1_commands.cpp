@@ -84,6 +84,8 @@ void Form1::connectCommands()
     connect(adr, &MenuItem::Click, this, &Form1::adr_Click);
     connect(cr, &MenuItem::Click, this, &Form1::cr_Click);
     connect(AddB, &MenuItem::Click, this, &Form1::AddB_Click);
+    connect(EBm, &MenuItem::Click, this, &Form1::EBm_Click);
+    connect(ms, &MenuItem::Click, this, &Form1::ms_Click);
     connect(ca, &MenuItem::Click, this, &Form1::ca_Click);
     connect(fss, &MenuItem::Click, this, &Form1::fss_Click);
     connect(fo, &MenuItem::Click, this, &Form1::fss_Click);

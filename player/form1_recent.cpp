@@ -8,6 +8,7 @@
 #include "platform/media/mediaplayer.h"
 #include "platform/media/realaudio.h"
 #include "platform/settings.h"
+#include "player/compact/listedit.h"
 #include "player/rmf.h"
 #include "player/she.h"
 
@@ -178,7 +179,12 @@ void Form1::SmS() { rebuild(this, bk, b, "b", "note", &Form1::b_Click); }
 
 void Form1::b_Click(int Index)
 {
-    const QString value = read("b", Index);
+    if (PlayBookmark(read("b", Index), this) == BookmarkPlayed::RealMedia)
+        setWindowTitle(QStringLiteral("PellumPlayer >> ") + RmF::instance().RA->Source());
+}
+
+Form1::BookmarkPlayed Form1::PlayBookmark(const QString& value, QWidget* parent)
+{
     const QString notify = GL(QStringLiteral("notify1"),
                               QStringLiteral("can't to play,please assure either the path or name of file is correct."));
     const qsizetype comma = value.lastIndexOf(QLatin1Char(','));
@@ -190,9 +196,9 @@ void Form1::b_Click(int Index)
     // A value without a comma names no position: it is reported like a file that cannot be played.
     if (comma < 0 || (!SHE::IsAddress(path) && CF(path) == 0)) {
         Dialogs::MsgBox(path + QStringLiteral("\r\n") + notify, Dialogs::OKOnly,
-                        GL(QStringLiteral("error"), QStringLiteral("Error")), this);
+                        GL(QStringLiteral("error"), QStringLiteral("Error")), parent);
         SmS();
-        return;
+        return BookmarkPlayed::Nothing;
     }
     List1->AddItem(path);
     REL();
@@ -200,11 +206,13 @@ void Form1::b_Click(int Index)
     bool ok = false;
     const double at = position.trimmed().toDouble(&ok);
     if (realMedia) {
-        RmF& rmf = RmF::instance();
         if (ok)
-            rmf.RA->SetPosition(long(qRound64(at)));
-        setWindowTitle(QStringLiteral("PellumPlayer >> ") + rmf.RA->Source());
-    } else if (ok) {
-        mp->setCurrentPosition(at);
+            RmF::instance().RA->SetPosition(long(qRound64(at)));
+        return BookmarkPlayed::RealMedia;
     }
+    if (ok)
+        mp->setCurrentPosition(at);
+    return BookmarkPlayed::MediaPlayer;
 }
+
+void Form1::EBm_Click() { ListEdit::instance().show(); }

@@ -110,7 +110,7 @@ void Form1::buildSkin()
     swapping(Image3, QStringLiteral("pu"), [this] { pa_Click(); });
     bordered(Image4, run(&sj_Command));
     bordered(Image8, run(&PPs_Command));
-    bordered(Image9, run(&ms_Command));
+    bordered(Image9, [this] { ms_Click(); });
     bordered(Image10, [this] { scrs_Click(); });
     bordered(Image11, run(&dab_Command));
     bordered(Image12, run(&pv_Command));

@@ -6,6 +6,7 @@
 #include "platform/media/mediaplayer.h"
 #include "platform/programfolder.h"
 #include "platform/settings.h"
+#include "player/compact/find.h"
 #include "player/form7.h"
 #include "player/frmabout.h"
 #include "player/tools/scr1.h"
@@ -17,6 +18,8 @@
 void Form1::lan_Click() { Form7::instance().showModal(); }
 
 void Form1::abbo_Click() { frmAbout::instance().showModal(); }
+
+void Form1::ms_Click() { find::instance().show(); }
 
 // A program that cannot be started is logged by the shell and otherwise ignored.
 void Form1::vol_Click() { Shell::startMixer(); }

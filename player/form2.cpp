@@ -142,15 +142,12 @@ Form2::Form2()
     designProblems = design.messages;
     for (const QString& m : designProblems)
         qWarning("PellumPlayer: %s", qPrintable(m));
-    QWidget** buttons[6] = {&Command1, &Command2, &Command3, &Command4, &Command5, &Command6};
-    const char* handlers[6] = {SLOT(Command1_Click()), SLOT(Command2_Click()), SLOT(Command3_Click()),
-                            SLOT(Command4_Click()), SLOT(Command5_Click()), SLOT(Command6_Click())};
-    for (int i = 0; i < 6; ++i) {
-        QWidget* b = design.controls.value(QStringLiteral("Command%1").arg(i + 1));
-        *buttons[i] = b;
-        if (b && !Design::IsPlaceholder(b))
-            connect(b, SIGNAL(Click()), this, handlers[i]);
-    }
+    Command1 = Design::Bind(design, QStringLiteral("Command1"), this, SLOT(Command1_Click()));
+    Command2 = Design::Bind(design, QStringLiteral("Command2"), this, SLOT(Command2_Click()));
+    Command3 = Design::Bind(design, QStringLiteral("Command3"), this, SLOT(Command3_Click()));
+    Command4 = Design::Bind(design, QStringLiteral("Command4"), this, SLOT(Command4_Click()));
+    Command5 = Design::Bind(design, QStringLiteral("Command5"), this, SLOT(Command5_Click()));
+    Command6 = Design::Bind(design, QStringLiteral("Command6"), this, SLOT(Command6_Click()));
 
     // The browser starts at the first drive's root.
     const QList<Drives::Drive> drives = Drives::table();

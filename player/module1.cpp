@@ -1,6 +1,9 @@
 #include "player/module1.h"
 
 #include "platform/settings.h"
+#include "player/compact/cs.h"
+#include "player/compact/find.h"
+#include "player/compact/listedit.h"
 #include "player/form1.h"
 #include "player/form2.h"
 #include "player/form7.h"
@@ -77,7 +80,10 @@ void EndProgram()
     SingleWindow<SCR1>::release();
     SingleWindow<SCRSET>::release();
     SingleWindow<Form7>::release();
+    SingleWindow<Cs>::release();
+    SingleWindow<find>::release();
     SingleWindow<frmAbout>::release();
+    SingleWindow<ListEdit>::release();
     SingleWindow<loadk>::release();
     SingleWindow<RmF>::release();
     SingleWindow<Form4>::release();

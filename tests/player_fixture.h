@@ -3,6 +3,9 @@
 #include "platform/dialogs.h"
 #include "platform/media/mediaplayer.h"
 #include "platform/settings.h"
+#include "player/compact/cs.h"
+#include "player/compact/find.h"
+#include "player/compact/listedit.h"
 #include "player/form1.h"
 #include "player/form2.h"
 #include "player/form7.h"
@@ -29,6 +32,9 @@ inline void releaseWindows()
 {
     SingleWindow<SCR1>::release();
     SingleWindow<SCRSET>::release();
+    SingleWindow<Cs>::release();
+    SingleWindow<find>::release();
+    SingleWindow<ListEdit>::release();
     SingleWindow<Form4>::release();
     SingleWindow<RmF>::release();
     SingleWindow<Form2>::release();

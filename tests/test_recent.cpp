@@ -364,15 +364,11 @@ private slots:
 
     void realMediaBookmarkRoundTrip()
     {
-        const QString ffmpeg = QStandardPaths::findExecutable(QStringLiteral("ffmpeg"));
-        if (ffmpeg.isEmpty())
+        if (QStandardPaths::findExecutable(QStringLiteral("ffmpeg")).isEmpty())
             QSKIP("ffmpeg is not installed: no RealMedia clip can be made");
         Form1& f = fx.fresh();
         const QString rm = fx.env->path("clips/x.rm");
-        QDir().mkpath(fx.env->path("clips"));
-        QProcess p;
-        p.start(ffmpeg, {"-v", "error", "-f", "lavfi", "-i", "sine=frequency=440:duration=8", "-c:a", "ac3", "-y", rm});
-        QVERIFY(p.waitForFinished(30000) && p.exitCode() == 0);
+        QVERIFY(writeRealMediaClip(rm));
 
         // The seven-character prefix, the path, a comma and the position in the control's unit.
         set("b0", "file://" + rm + ",5000");

@@ -246,4 +246,12 @@ Loaded Load(const QString& path, QWidget* window)
     return loaded;
 }
 
+QWidget* Bind(const Loaded& loaded, const QString& name, QObject* receiver, const char* slot)
+{
+    QWidget* w = loaded.controls.value(name);
+    if (w && !IsPlaceholder(w))
+        QObject::connect(w, SIGNAL(Click()), receiver, slot);
+    return w;
+}
+
 }  // namespace Design

@@ -85,4 +85,8 @@ struct Loaded {
 // Creates every control of the design file `path` inside `window`, places it and feeds its property bag.
 Loaded Load(const QString& path, QWidget* window);
 
+// The control `name` of a loaded design (null when the design has none), with its Click signal connected
+// to `slot` of `receiver` unless it is a placeholder.
+QWidget* Bind(const Loaded& loaded, const QString& name, QObject* receiver, const char* slot);
+
 }  // namespace Design

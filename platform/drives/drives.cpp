@@ -211,18 +211,38 @@ std::optional<Drive> containing(const QString& path)
     return best;
 }
 
-QString nativeFolder(const QString& folder)
+quint32 GetLogicalDrives()
 {
-    if (folder.size() < 2 || folder[1] != QLatin1Char(':') || letterOf(folder.left(2)).isNull())
-        return folder;
-    const std::optional<Drive> d = find(folder.left(2));
+    quint32 mask = 0;
+    for (const Drive& d : table())
+        if (d.letter >= QLatin1Char('A') && d.letter <= QLatin1Char('Z'))
+            mask |= 1u << (d.letter.unicode() - 'A');
+    return mask;
+}
+
+QString folderOf(const QString& letterPath)
+{
+    if (letterPath.size() < 2 || letterPath[1] != QLatin1Char(':'))
+        return QString();
+    const std::optional<Drive> d = find(letterPath.left(2));
     if (!d || d->root.isEmpty())
-        return folder;
-    QString rest = folder.mid(2);
+        return QString();
+    QString rest = letterPath.mid(2);
     rest.replace(QLatin1Char('\\'), QLatin1Char('/'));
     while (rest.startsWith(QLatin1Char('/')))
         rest.remove(0, 1);
-    return rest.isEmpty() ? d->root : QDir::cleanPath(d->root + rest);
+    if (!rest.isEmpty() && !rest.endsWith(QLatin1Char('/')))
+        rest += QLatin1Char('/');
+    return d->root + rest;
+}
+
+QString nativeFolder(const QString& folder)
+{
+    const QString f = folderOf(folder);
+    if (f.isEmpty())
+        return folder;
+    const QString root = find(folder.left(2))->root;
+    return f.size() == root.size() ? root : QDir::cleanPath(f);
 }
 
 int GetDriveType(const QString& root)

@@ -36,6 +36,14 @@ std::optional<Drive> find(const QString& root);
 // The drive whose root folder holds `path` (the longest root that is a prefix of it).
 std::optional<Drive> containing(const QString& path);
 
+// The logical-drive mask: bit 0 for A:, bit 1 for B:, ... one bit for every drive of the table.
+quint32 GetLogicalDrives();
+
+// The folder a drive-letter path names: "C:\Music\" (or "c:/Music", "C:") becomes the C: drive's root
+// folder followed by "Music/", always ending in "/". Empty when the text names no drive letter, or its
+// drive has no volume.
+QString folderOf(const QString& letterPath);
+
 // A folder written with a drive letter ("c:\", "C:\Pictures\Holiday", "d:") as the drive table's folder:
 // the drive's root folder followed by the rest, with "/" separators. Any other text, and a folder on a
 // drive that is not in the table or holds no volume, comes back unchanged.

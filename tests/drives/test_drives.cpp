@@ -98,6 +98,40 @@ private slots:
         QCOMPARE(Drives::nativeFolder(written), expected.replace("@C", c).replace("@D", d));
     }
 
+    void logicalDriveMask()
+    {
+        Drives::setTableForTests(QList<Drive>{{'A', Drives::Removable, folder("A"), {}},
+                                              {'C', Drives::Fixed, folder("C"), {}},
+                                              {'D', Drives::CdRom, folder("D"), {}},
+                                              {'F', Drives::CdRom, {}, "/dev/sr1"}});
+        QCOMPARE(Drives::GetLogicalDrives(), quint32(1 | 4 | 8 | 32));  // an empty tray keeps its bit
+        Drives::setTableForTests(QList<Drive>{});
+        QCOMPARE(Drives::GetLogicalDrives(), quint32(0));
+    }
+
+    void folderOfALetterPath_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("folder");  // below the test folder; "-" for none
+        QTest::newRow("root") << "C:\\" << "C/";
+        QTest::newRow("letter and colon") << "c:" << "C/";
+        QTest::newRow("sub-folders") << "C:\\Music\\Pop" << "C/Music/Pop/";
+        QTest::newRow("forward slashes") << "d:/a/b/" << "D/a/b/";
+        QTest::newRow("no volume") << "F:\\" << "-";
+        QTest::newRow("no such drive") << "Q:\\x" << "-";
+        QTest::newRow("no drive letter") << "/tmp" << "-";
+        QTest::newRow("too short") << "C" << "-";
+    }
+    void folderOfALetterPath()
+    {
+        QFETCH(QString, path);
+        QFETCH(QString, folder);
+        Drives::setTableForTests(QList<Drive>{{'C', Drives::Fixed, this->folder("C"), {}},
+                                              {'D', Drives::Removable, this->folder("D"), {}},
+                                              {'F', Drives::CdRom, {}, "/dev/sr1"}});
+        QCOMPARE(Drives::folderOf(path), folder == "-" ? QString() : tmp.path() + "/" + folder);
+    }
+
     void folderTest()
     {
         const QString d = folder("D/mpegav");

@@ -86,6 +86,19 @@ QString writeWav(const QString& path, double seconds, int rate)
     return path;
 }
 
+bool writeRealMediaClip(const QString& path)
+{
+    const QString ffmpeg = QStandardPaths::findExecutable(QStringLiteral("ffmpeg"));
+    if (ffmpeg.isEmpty())
+        return false;
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QProcess p;
+    p.start(ffmpeg, {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-f"), QStringLiteral("lavfi"),
+                     QStringLiteral("-i"), QStringLiteral("sine=frequency=440:duration=8"), QStringLiteral("-c:a"),
+                     QStringLiteral("ac3"), QStringLiteral("-y"), path});
+    return p.waitForFinished(30000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
+}
+
 bool waitFor(const std::function<bool()>& cond, int ms)
 {
     QElapsedTimer t;

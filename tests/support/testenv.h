@@ -33,6 +33,9 @@ QByteArray wavBytes(double seconds, int rate = 8000);
 // Writes such a file and returns its path.
 QString writeWav(const QString& path, double seconds, int rate = 8000);
 
+// Writes an eight-second RealMedia clip (ac3 audio) with ffmpeg; false when ffmpeg is missing or fails.
+bool writeRealMediaClip(const QString& path);
+
 // Processes events until `cond` holds or `ms` milliseconds have passed; returns whether it holds.
 bool waitFor(const std::function<bool()>& cond, int ms = 8000);
 
