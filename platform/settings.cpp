@@ -1,8 +1,10 @@
 #include "platform/settings.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QSettings>
 #include <QStandardPaths>
+#include <QTemporaryFile>
 #include <memory>
 
 namespace SettingsStore {
@@ -18,7 +20,45 @@ std::unique_ptr<QSettings>& store()
     return s;
 }
 
+FailureHandler& failureHandler()
+{
+    static FailureHandler h;
+    return h;
+}
+
+bool& failureTold()
+{
+    static bool told = false;
+    return told;
+}
+
+// Why the file at `path` cannot be written, in words. QSettings only says that it failed, so the causes
+// a user can mend are looked for one by one; for the rest, a trial write beside the file, as large as
+// the file, gives the system's own words (a full disk, a quota, an input/output error).
+QString whyNotWritable(const QString& path)
+{
+    const QFileInfo file(path);
+    if (file.isDir())
+        return QStringLiteral("a folder of that name stands in its place");
+    if (file.exists() && !file.isWritable())
+        return QStringLiteral("the file is read-only");
+    const QFileInfo folder(file.absolutePath());
+    if (!folder.isDir())
+        return QStringLiteral("its folder %1 cannot be made").arg(folder.filePath());
+    if (!folder.isWritable())
+        return QStringLiteral("its folder %1 is read-only").arg(folder.filePath());
+    QTemporaryFile trial(folder.filePath() + QStringLiteral("/.zozid-XXXXXX"));
+    if (!trial.open())
+        return trial.errorString();
+    const QByteArray block(file.size() + 4096, ' ');
+    if (trial.write(block) != block.size() || !trial.flush())
+        return trial.errorString();
+    return QStringLiteral("it could not be written");
+}
+
 }  // namespace
+
+void setFailureHandler(FailureHandler handler) { failureHandler() = std::move(handler); }
 
 QString filePath()
 {
@@ -43,8 +83,13 @@ void SaveSetting(const QString& key, const QString& value)
 {
     auto& s = store();
     s->setValue(key, value);
-    // QSettings commits through a temporary file and a rename.
+    // QSettings commits through a temporary file and a rename: a failed write leaves the old file whole.
     s->sync();
+    if (s->status() == QSettings::NoError || failureTold())
+        return;
+    failureTold() = true;
+    if (failureHandler())
+        failureHandler()(filePath(), whyNotWritable(filePath()));
 }
 
 bool textToFlag(const QString& text)
@@ -74,6 +119,10 @@ long long GetNumber(const QString& key, long long defaultValue)
     return defaultValue;
 }
 
-void reset() { store().reset(); }
+void reset()
+{
+    store().reset();
+    failureTold() = false;
+}
 
 }  // namespace SettingsStore

@@ -44,6 +44,27 @@ private slots:
         QVERIFY(!Form1::isLoaded());
     }
 
+    // A settings file that cannot be written is told once, naming the file; the player goes on.
+    void unsavableSettingsAreToldOnce()
+    {
+        fx.freshEnv();
+        QVERIFY(QDir().mkpath(fx.env->settingsFile()));
+        Dialogs::answer(Dialogs::OK);
+        Module1::Main(QString());
+        Form1& f = Form1::instance();
+        QVERIFY(f.isVisible());
+        f.shu_Click();
+        f.sl_Click();
+        QVERIFY(f.shu->Checked());
+        QVERIFY(SettingsStore::GetFlag("shu"));
+        QCOMPARE(Dialogs::shown().size(), 1);
+        const Dialogs::Shown told = Dialogs::shown().first();
+        QCOMPARE(told.kind, QStringLiteral("msgbox"));
+        QVERIFY2(told.text.contains(fx.env->settingsFile() + ": a folder"), qPrintable(told.text));
+        QVERIFY(told.text.contains("could not be saved"));
+        QVERIFY(QFileInfo(fx.env->settingsFile()).isDir());
+    }
+
     void previousListComesBackWithoutPlaying()
     {
         fx.freshEnv();
