@@ -5,6 +5,8 @@
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTemporaryFile>
+#include <cmath>
+#include <limits>
 #include <memory>
 
 namespace SettingsStore {
@@ -113,10 +115,15 @@ long long GetNumber(const QString& key, long long defaultValue)
     const long long n = t.toLongLong(&ok);
     if (ok)
         return n;
+    // A number beyond the range stops at its end; a fraction loses its fractional part.
     const double d = t.toDouble(&ok);
-    if (ok && d > -9.2e18 && d < 9.2e18)
-        return static_cast<long long>(d);
-    return defaultValue;
+    if (!ok || std::isnan(d))
+        return defaultValue;
+    if (d >= 0x1p63)
+        return std::numeric_limits<long long>::max();
+    if (d < -0x1p63)
+        return std::numeric_limits<long long>::min();
+    return static_cast<long long>(d);
 }
 
 void reset()

@@ -19,7 +19,8 @@ void SaveSetting(const QString& key, const QString& value);
 bool GetFlag(const QString& key);
 void SaveFlag(const QString& key, bool value);
 
-// A whole number stored as decimal text; a missing key or garbage yields `defaultValue`.
+// A whole number stored as decimal text; a missing key or garbage yields `defaultValue`, a number beyond
+// the range of long long its largest or smallest value.
 long long GetNumber(const QString& key, long long defaultValue = 0);
 
 // The text of a truth value as the store writes it.

@@ -44,6 +44,31 @@ private slots:
         QVERIFY(!Form1::isLoaded());
     }
 
+    // Each start counts one more; the about window shows the count stored before this start.
+    void startCounter_data()
+    {
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<QString>("saved");
+        QTest::newRow("fourth start") << "4" << "4" << "5";
+        QTest::newRow("blanks around") << " 7 " << "7" << "8";
+        QTest::newRow("garbage counts as none") << "banana" << "banana" << "1";
+        QTest::newRow("largest stays") << "9223372036854775807" << "9223372036854775807" << "9223372036854775807";
+        QTest::newRow("beyond the largest") << "99999999999999999999" << "99999999999999999999"
+                                            << "9223372036854775807";
+    }
+    void startCounter()
+    {
+        QFETCH(QString, stored);
+        QFETCH(QString, shown);
+        QFETCH(QString, saved);
+        fx.freshEnv();
+        SettingsStore::SaveSetting("uc", stored);
+        Module1::Main(QString());
+        QVERIFY(Form1::instance().windowTitle().endsWith(" (" + shown + ")"));
+        QCOMPARE(SettingsStore::GetSetting("uc"), saved);
+    }
+
     // A settings file that cannot be written is told once, naming the file; the player goes on.
     void unsavableSettingsAreToldOnce()
     {

@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QtTest>
+#include <climits>
 #include <fcntl.h>
 #include <functional>
 #include <linux/fs.h>
@@ -80,6 +81,9 @@ private slots:
         QTest::newRow("decimal") << "12.0" << true << 12LL;
         QTest::newRow("blank") << "  5 " << true << 5LL;
         QTest::newRow("empty") << "" << false << 7LL;
+        QTest::newRow("largest") << "9223372036854775807" << true << LLONG_MAX;
+        QTest::newRow("beyond the largest") << "99999999999999999999" << true << LLONG_MAX;
+        QTest::newRow("below the smallest") << "-1e30" << true << LLONG_MIN;
     }
     void flagsAndNumbersFromText()
     {
