@@ -1,8 +1,12 @@
 #include "platform/settings.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QSettings>
 #include <QStandardPaths>
+#include <QTemporaryFile>
+#include <cmath>
+#include <limits>
 #include <memory>
 
 namespace SettingsStore {
@@ -18,7 +22,45 @@ std::unique_ptr<QSettings>& store()
     return s;
 }
 
+FailureHandler& failureHandler()
+{
+    static FailureHandler h;
+    return h;
+}
+
+bool& failureTold()
+{
+    static bool told = false;
+    return told;
+}
+
+// Why the file at `path` cannot be written, in words. QSettings only says that it failed, so the causes
+// a user can mend are looked for one by one; for the rest, a trial write beside the file, as large as
+// the file, gives the system's own words (a full disk, a quota, an input/output error).
+QString whyNotWritable(const QString& path)
+{
+    const QFileInfo file(path);
+    if (file.isDir())
+        return QStringLiteral("a folder of that name stands in its place");
+    if (file.exists() && !file.isWritable())
+        return QStringLiteral("the file is read-only");
+    const QFileInfo folder(file.absolutePath());
+    if (!folder.isDir())
+        return QStringLiteral("its folder %1 cannot be made").arg(folder.filePath());
+    if (!folder.isWritable())
+        return QStringLiteral("its folder %1 is read-only").arg(folder.filePath());
+    QTemporaryFile trial(folder.filePath() + QStringLiteral("/.zozid-XXXXXX"));
+    if (!trial.open())
+        return trial.errorString();
+    const QByteArray block(file.size() + 4096, ' ');
+    if (trial.write(block) != block.size() || !trial.flush())
+        return trial.errorString();
+    return QStringLiteral("it could not be written");
+}
+
 }  // namespace
+
+void setFailureHandler(FailureHandler handler) { failureHandler() = std::move(handler); }
 
 QString filePath()
 {
@@ -43,8 +85,13 @@ void SaveSetting(const QString& key, const QString& value)
 {
     auto& s = store();
     s->setValue(key, value);
-    // QSettings commits through a temporary file and a rename.
+    // QSettings commits through a temporary file and a rename: a failed write leaves the old file whole.
     s->sync();
+    if (s->status() == QSettings::NoError || failureTold())
+        return;
+    failureTold() = true;
+    if (failureHandler())
+        failureHandler()(filePath(), whyNotWritable(filePath()));
 }
 
 bool textToFlag(const QString& text)
@@ -68,12 +115,21 @@ long long GetNumber(const QString& key, long long defaultValue)
     const long long n = t.toLongLong(&ok);
     if (ok)
         return n;
+    // A number beyond the range stops at its end; a fraction loses its fractional part.
     const double d = t.toDouble(&ok);
-    if (ok && d > -9.2e18 && d < 9.2e18)
-        return static_cast<long long>(d);
-    return defaultValue;
+    if (!ok || std::isnan(d))
+        return defaultValue;
+    if (d >= 0x1p63)
+        return std::numeric_limits<long long>::max();
+    if (d < -0x1p63)
+        return std::numeric_limits<long long>::min();
+    return static_cast<long long>(d);
 }
 
-void reset() { store().reset(); }
+void reset()
+{
+    store().reset();
+    failureTold() = false;
+}
 
 }  // namespace SettingsStore

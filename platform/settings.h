@@ -3,6 +3,7 @@
 // Backed by $XDG_CONFIG_HOME/zozid.ini (default ~/.config/zozid.ini); every write lands on disk at once,
 // through a temporary file and a rename.
 #include <QString>
+#include <functional>
 
 namespace SettingsStore {
 
@@ -18,13 +19,21 @@ void SaveSetting(const QString& key, const QString& value);
 bool GetFlag(const QString& key);
 void SaveFlag(const QString& key, bool value);
 
-// A whole number stored as decimal text; a missing key or garbage yields `defaultValue`.
+// A whole number stored as decimal text; a missing key or garbage yields `defaultValue`, a number beyond
+// the range of long long its largest or smallest value.
 long long GetNumber(const QString& key, long long defaultValue = 0);
 
 // The text of a truth value as the store writes it.
 inline QString flagText(bool value) { return value ? QStringLiteral("True") : QStringLiteral("False"); }
 // The truth value of a stored text, by the rule of GetFlag.
 bool textToFlag(const QString& text);
+
+// Told when a write did not reach the disk (a read-only file, a folder in the file's place, a full
+// disk...): the file and the reason in words. It is told once, at the first failing write after the store
+// opened its file; the values stay in memory for the rest of the run, later writes try again, and the file
+// on disk is left as it was.
+using FailureHandler = std::function<void(const QString& file, const QString& reason)>;
+void setFailureHandler(FailureHandler handler);
 
 // Forget the open file so that the next call resolves the path from the environment again (tests).
 void reset();

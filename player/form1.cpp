@@ -18,6 +18,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <array>
+#include <climits>
 
 
 Form1::Form1()
@@ -333,7 +334,8 @@ void Form1::Form_Load()
     mp->setFlagMember(1056, true);
     CurrentIndex = 1;
     setFont(List1->font());
-    SettingsStore::SaveSetting(QStringLiteral("uc"), QString::number(uc + 1));
+    // The start counter stops at its largest value rather than wrapping round.
+    SettingsStore::SaveSetting(QStringLiteral("uc"), QString::number(uc < LLONG_MAX ? uc + 1 : uc));
     mp->setFlagMember(1025, false);
     RefreshRecentMenu();
     SmS();

@@ -1,5 +1,6 @@
 #include "player/module1.h"
 
+#include "platform/dialogs.h"
 #include "platform/settings.h"
 #include "player/compact/cs.h"
 #include "player/compact/find.h"
@@ -46,10 +47,19 @@ void openCompactPlayer(const QString& file)
 
 void openCdPlayer() { Form1::instance().show(); }
 
+// A settings file that cannot be written is told once: the player goes on with the values in memory.
+void tellSettingsNotSaved(const QString& file, const QString& reason)
+{
+    Dialogs::MsgBox(QStringLiteral("Your settings could not be saved to %1: %2.\r\nPellumPlayer goes on, but "
+                                   "what you change now is forgotten when it ends.").arg(file, reason),
+                    Dialogs::OKOnly, QStringLiteral("PellumPlayer"));
+}
+
 }  // namespace
 
 void Main(const QString& commandLine)
 {
+    SettingsStore::setFailureHandler(tellSettingsNotSaved);
     loadk::instance().show();
     LanguagePath() = SettingsStore::GetSetting(QStringLiteral("inifn"));
     const QString upper = commandLine.toUpper();

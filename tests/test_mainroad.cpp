@@ -87,6 +87,52 @@ private slots:
         QCOMPARE(w.Label4->text(), QStringLiteral("Loading"));
     }
 
+    // Each start counts one more; the about window shows the count stored before this start.
+    void startCounter_data()
+    {
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<QString>("saved");
+        QTest::newRow("fourth start") << "4" << "4" << "5";
+        QTest::newRow("blanks around") << " 7 " << "7" << "8";
+        QTest::newRow("garbage counts as none") << "banana" << "banana" << "1";
+        QTest::newRow("largest stays") << "9223372036854775807" << "9223372036854775807" << "9223372036854775807";
+        QTest::newRow("beyond the largest") << "99999999999999999999" << "99999999999999999999"
+                                            << "9223372036854775807";
+    }
+    void startCounter()
+    {
+        QFETCH(QString, stored);
+        QFETCH(QString, shown);
+        QFETCH(QString, saved);
+        fx.freshEnv();
+        SettingsStore::SaveSetting("uc", stored);
+        Module1::Main(QString());
+        QVERIFY(Form1::instance().windowTitle().endsWith(" (" + shown + ")"));
+        QCOMPARE(SettingsStore::GetSetting("uc"), saved);
+    }
+
+    // A settings file that cannot be written is told once, naming the file; the player goes on.
+    void unsavableSettingsAreToldOnce()
+    {
+        fx.freshEnv();
+        QVERIFY(QDir().mkpath(fx.env->settingsFile()));
+        Dialogs::answer(Dialogs::OK);
+        Module1::Main(QString());
+        Form1& f = Form1::instance();
+        QVERIFY(f.isVisible());
+        f.shu_Click();
+        f.sl_Click();
+        QVERIFY(f.shu->Checked());
+        QVERIFY(SettingsStore::GetFlag("shu"));
+        QCOMPARE(Dialogs::shown().size(), 1);
+        const Dialogs::Shown told = Dialogs::shown().first();
+        QCOMPARE(told.kind, QStringLiteral("msgbox"));
+        QVERIFY2(told.text.contains(fx.env->settingsFile() + ": a folder"), qPrintable(told.text));
+        QVERIFY(told.text.contains("could not be saved"));
+        QVERIFY(QFileInfo(fx.env->settingsFile()).isDir());
+    }
+
     void previousListComesBackWithoutPlaying()
     {
         fx.freshEnv();

@@ -2,6 +2,7 @@
 // window.
 #include "platform/desktop/shell.h"
 #include "platform/flash/shockwaveflash.h"
+#include "platform/profile.h"
 #include "tests/player_fixture.h"
 #include "ui/design.h"
 #include "ui/twips.h"
@@ -150,6 +151,33 @@ private slots:
         QCOMPARE(f.fl->title(), QStringLiteral("File"));
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QCOMPARE(Form7::instance().Label1->text(), QStringLiteral("Languages - "));
+    }
+
+    // Start-up makes dozens of lookups in a row: a large language file is read once for all of them, and
+    // an edit of the file shows when the chooser's OK applies the texts again.
+    void largeLanguageFileIsReadOnce()
+    {
+        fx.freshEnv();
+        QByteArray ini = "[language]\r\nfile=Datei\r\ntext1=Willkommen\r\n[notes]\r\n";
+        const QByteArray filler = "note=a long line of notes that nobody asks for, to make the file large\r\n";
+        while (ini.size() < 8 * 1024 * 1024)
+            ini += filler;
+        const QString path = fx.env->writeFile("home/big.ini", ini);
+        SettingsStore::SaveSetting("inifn", path);
+        const quint64 before = Profile::parseCount();
+        Module1::Main(QString());
+        Form1& f = Form1::instance();
+        QCOMPARE(f.fl->title(), QStringLiteral("Datei"));
+        QCOMPARE(f.WelcomeText, QStringLiteral("Willkommen"));
+        QCOMPARE(f.openfile->text(), QStringLiteral("Open..."));
+        QCOMPARE(Profile::parseCount() - before, quint64(1));
+
+        ini.replace("file=Datei", "file=Akte");
+        fx.env->writeFile("home/big.ini", ini);
+        Form7::instance().Command1_Click();
+        QCOMPARE(f.fl->title(), QStringLiteral("Akte"));
+        QCOMPARE(f.Label1[0]->text(), QStringLiteral("Akte"));
+        QCOMPARE(Profile::parseCount() - before, quint64(2));
     }
 
     void layoutOfTheNormalWindow()

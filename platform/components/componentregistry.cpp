@@ -17,7 +17,8 @@ namespace {
 // Libraries stay loaded once a control came from them: their controls' code lives there.
 QHash<QString, QLibrary*>& loadedLibraries()
 {
-    static QHash<QString, QLibrary*> libs;
+    // Never destroyed, like the libraries it holds.
+    static auto& libs = *new QHash<QString, QLibrary*>;
     return libs;
 }
 

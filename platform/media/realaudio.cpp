@@ -39,7 +39,8 @@ struct RealAudio::Console {
 
 RealAudio::Console& RealAudio::console(const QString& name)
 {
-    static QHash<QString, Console*> consoles;
+    // Never destroyed: a console lives as long as the process.
+    static auto& consoles = *new QHash<QString, Console*>;
     Console*& c = consoles[name];
     if (!c)
         c = new Console;

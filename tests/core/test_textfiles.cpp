@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QRandomGenerator>
 #include <QtTest>
+#include <cstdio>
 
 class TextFilesTest : public QObject {
     Q_OBJECT
@@ -97,6 +98,58 @@ private slots:
         QCOMPARE(out, QStringLiteral("Def"));
         QCOMPARE(Profile::GetPrivateProfileString("language", "k", longDefault, 100, env.home() + "/", &out), 99);
         QCOMPARE(Profile::GetPrivateProfileString("language", "k", "Def", 100, QString(), &out), 3);
+    }
+
+    // A file is kept after its first read, yet a change on disk is seen at the next lookup.
+    void profileSeesChangesOnDisk_data()
+    {
+        QTest::addColumn<QString>("change");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("longer text") << "longer" << "Wiedergabe";
+        QTest::newRow("same size, later time") << "same size" << "Spiele";
+        QTest::newRow("same size and time, another file renamed over it") << "renamed" << "Spiele";
+        QTest::newRow("removed") << "removed" << "Def";
+        QTest::newRow("a folder in its place") << "folder" << "Def";
+        QTest::newRow("another path") << "other path" << "Jouer";
+    }
+    void profileSeesChangesOnDisk()
+    {
+        QFETCH(QString, change);
+        QFETCH(QString, expected);
+        TestEnv env;
+        const QDateTime then = QDateTime::currentDateTime().addSecs(-3600);
+        auto write = [&env, then](const QString& name, const QByteArray& bytes) {
+            const QString path = env.writeFile(name, bytes);
+            QFile f(path);
+            f.open(QIODevice::ReadWrite);
+            f.setFileTime(then, QFileDevice::FileModificationTime);
+            return path;
+        };
+        QString path = write("lang.ini", "[language]\r\nplay=Spielt\r\n");
+        QString out;
+        QCOMPARE(Profile::GetPrivateProfileString("language", "play", "Def", 100, path, &out), 6);
+        QCOMPARE(out, QStringLiteral("Spielt"));
+        const quint64 parses = Profile::parseCount();
+        QCOMPARE(Profile::GetPrivateProfileString("language", "PLAY", "Def", 100, path, &out), 6);
+        QCOMPARE(Profile::parseCount(), parses);
+
+        if (change == QLatin1String("longer")) {
+            env.writeFile("lang.ini", "[language]\r\nplay=Wiedergabe\r\n");
+        } else if (change == QLatin1String("same size")) {
+            env.writeFile("lang.ini", "[language]\r\nplay=Spiele\r\n");
+        } else if (change == QLatin1String("renamed")) {
+            const QString other = write("other.ini", "[language]\r\nplay=Spiele\r\n");
+            QVERIFY(::rename(QFile::encodeName(other).constData(), QFile::encodeName(path).constData()) == 0);
+        } else if (change == QLatin1String("removed")) {
+            QVERIFY(QFile::remove(path));
+        } else if (change == QLatin1String("folder")) {
+            QVERIFY(QFile::remove(path));
+            QVERIFY(QDir().mkpath(path));
+        } else {
+            path = write("french.ini", "[language]\r\nplay=Jouer\r\n");
+        }
+        Profile::GetPrivateProfileString("language", "play", "Def", 100, path, &out);
+        QCOMPARE(out, expected);
     }
 
     void binaryFileIsHarmless()
