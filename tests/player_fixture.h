@@ -3,6 +3,10 @@
 #include "platform/dialogs.h"
 #include "platform/media/mediaplayer.h"
 #include "platform/settings.h"
+#include "player/compact/form5.h"
+#include "player/compact/form6.h"
+#include "player/compact/pellum.h"
+#include "player/compact/skins.h"
 #include "player/form1.h"
 #include "player/form2.h"
 #include "player/form7.h"
@@ -25,6 +29,10 @@
 
 inline void releaseWindows()
 {
+    SingleWindow<Skins>::release();
+    SingleWindow<pellum>::release();
+    SingleWindow<Form6>::release();
+    SingleWindow<Form5>::release();
     SingleWindow<Form4>::release();
     SingleWindow<RmF>::release();
     SingleWindow<Form2>::release();
