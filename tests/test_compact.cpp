@@ -69,6 +69,12 @@ private slots:
         QCOMPARE(p.Picture1->geometry(), QRect(0, 0, 591, 443));
         QVERIFY(p.mask().isEmpty());  // shaped only with the option on
         QCOMPARE(p.Label7->text(), QStringLiteral("PellumPlayer"));
+        // The list window rolled down at its default place covers none of the buttons.
+        const QRect listArea(list().pos(), QSize(list().width(), Twips::toPx(5700)));
+        for (QWidget* b : std::initializer_list<QWidget*>{p.Label1, p.Label2, p.Label3, p.Label4, p.Label5, p.Label6, p.Label8,
+                                                          p.Label10, p.Label11, p.Label12, p.Label13, p.Label14,
+                                                          p.Image1, p.Image2})
+            QVERIFY2(!listArea.intersects(QRect(p.mapToGlobal(b->pos()), b->size())), qPrintable(b->objectName()));
     }
 
     void storedPlacesStackingAndSkin_data()

@@ -66,7 +66,7 @@ for row in 0 1 2 3; do
 done
 convert "$c/.face.png" -fill '#1a2742' -stroke '#3f5f93' -strokewidth 1 -draw "$grille" \
   -fill '#ffb347' -stroke none -draw "circle 446,318 452,318" \
-  -font "$font" -pointsize 18 -fill '#5d77a8' -gravity north -annotate +0+392 'PellumPlayer' \
+  -font "$font" -pointsize 18 -fill '#5d77a8' -gravity northwest -annotate +424+392 'PellumPlayer' \
   -gravity northwest -pointsize 11 -fill '#7fd3e0' -annotate +36+44 'NOW PLAYING' \
   -depth 8 "$c/skin.png"
 rm -f "$c/.body.png" "$c/.mask.png" "$c/.face.png"

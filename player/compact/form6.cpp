@@ -25,7 +25,7 @@ Form6::Form6()
     pal.setColor(QPalette::WindowText, Qt::white);
     setPalette(pal);
     setAutoFillBackground(true);
-    resize(Twips::toPx(4800), Twips::toPx(5700));
+    resize(Twips::toPx(5370), Twips::toPx(5700));
 
     Label1 = new QLabel(QStringLiteral("Play list"), this);
     Label1->setObjectName(QStringLiteral("Label1"));
@@ -39,7 +39,7 @@ Form6::Form6()
     lp.setColor(QPalette::Base, QColor(128, 255, 255));  // &HFFFF80
     lp.setColor(QPalette::Text, Qt::black);
     List1->setPalette(lp);
-    Twips::place(List1, QRect(60, 750, 4680, 4860));
+    Twips::place(List1, QRect(60, 840, 5250, 4800));
     connect(List1, &ListBox::Click, this, &Form6::List1_Click);
     QAbstractItemModel* rows = List1->model();
     connect(rows, &QAbstractItemModel::rowsInserted, this, &Form6::listChanged);
@@ -51,7 +51,7 @@ Form6::Form6()
     Command4->setObjectName(QStringLiteral("Command4"));
     Command4->setFocusPolicy(Qt::NoFocus);
     Command4->setIcon(QIcon(Glyphs::draw(Glyphs::Close, Qt::black, QSize(14, 14))));
-    Twips::place(Command4, QRect(4410, 30, 300, 240));
+    Twips::place(Command4, QRect(5010, 30, 300, 240));
     connect(Command4, &QPushButton::clicked, this, &Form6::Command4_Click);
 
     const Design::Loaded design = Design::Load(QStringLiteral(":/designs/form6.json"), this);

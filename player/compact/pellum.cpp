@@ -42,7 +42,8 @@ const QColor kDarkCyan(0, 128, 128);       // &H808000
 const QColor kLightYellow(255, 255, 192);  // &HC0FFFF
 const QColor kGrey(192, 192, 192);         // &HC0C0C0
 
-// The face's places, in pixels of the built-in picture.
+// The face's places, in pixels of the built-in picture. Every button lies left of or above the place
+// where the list window opens by default, so that the rolled-down list covers none of them.
 QRect at(int x, int y, int w, int h) { return QRect(x * Twips::PerPixel, y * Twips::PerPixel, w * Twips::PerPixel, h * Twips::PerPixel); }
 
 void setTextColour(QLabel* l, const QColor& c)
@@ -126,17 +127,17 @@ pellum::pellum()
         Twips::place(l, place);
     };
     label(Label1, "Label1", QStringLiteral("Byebye"), at(44, 390, 110, 30), 17);
-    label(Label2, "Label2", QStringLiteral("＞"), at(108, 194, 56, 48), 28);
-    label(Label3, "Label3", QStringLiteral("||"), at(172, 194, 56, 48), 26);
-    label(Label4, "Label4", QStringLiteral("□"), at(236, 194, 56, 48), 28);
-    label(Label5, "Label5", QStringLiteral("←"), at(44, 194, 56, 48), 28);
-    label(Label6, "Label6", QStringLiteral("→"), at(300, 194, 56, 48), 28);
+    label(Label2, "Label2", QStringLiteral("＞"), at(96, 194, 52, 48), 28);
+    label(Label3, "Label3", QStringLiteral("||"), at(152, 194, 52, 48), 26);
+    label(Label4, "Label4", QStringLiteral("□"), at(208, 194, 52, 48), 28);
+    label(Label5, "Label5", QStringLiteral("←"), at(40, 194, 52, 48), 28);
+    label(Label6, "Label6", QStringLiteral("→"), at(264, 194, 52, 48), 28);
     label(Label7, "Label7", QStringLiteral("PellumPlayer"), at(40, 70, 511, 34), 22);
-    label(Label8, "Label8", QStringLiteral("●Power"), at(437, 390, 110, 30), 17);
-    label(Label9, "Label9", QStringLiteral("PellumPlayer"), at(40, 110, 300, 20), 12);
-    label(Label10, "Label10", QStringLiteral("▽"), at(470, 278, 70, 26), 17);
-    label(Label11, "Label11", QStringLiteral("◎"), at(470, 308, 70, 26), 17);
-    label(Label12, "Label12", QStringLiteral("◇"), at(470, 338, 70, 26), 17);
+    label(Label8, "Label8", QStringLiteral("●Power"), at(300, 390, 110, 30), 17);
+    label(Label9, "Label9", QStringLiteral("PellumPlayer"), at(40, 110, 280, 20), 12);
+    label(Label10, "Label10", QStringLiteral("▽"), at(350, 108, 56, 24), 16);
+    label(Label11, "Label11", QStringLiteral("◎"), at(418, 108, 56, 24), 16);
+    label(Label12, "Label12", QStringLiteral("◇"), at(486, 108, 56, 24), 16);
     label(Label13, "Label13", QString(), at(532, 19, 26, 26), 12);
     label(Label14, "Label14", QStringLiteral("Skins"), at(420, 19, 100, 26), 15);
     Label2->setToolTip(QStringLiteral("Play"));
@@ -187,13 +188,18 @@ pellum::pellum()
             HoverFlag = true;
         };
     };
-    image(Image1, "Image1", ":/compact/open.png", at(380, 196, 42, 42), "Open file");
-    image(Image2, "Image2", ":/compact/volume.png", at(432, 196, 42, 42), "Volume");
+    image(Image1, "Image1", ":/compact/open.png", at(334, 196, 42, 42), "Open file");
+    image(Image2, "Image2", ":/compact/volume.png", at(386, 196, 42, 42), "Volume");
 
     pb = new QScrollBar(Qt::Horizontal, this);
     pb->setObjectName(QStringLiteral("pb"));
     pb->setMinimum(0);
     pb->setMaximum(0);
+    pb->setStyleSheet(QStringLiteral(
+        "QScrollBar:horizontal { background: #0b1424; border: 1px solid #2b3a58; height: 16px; }"
+        "QScrollBar::handle:horizontal { background: #2fb5c8; min-width: 24px; border-radius: 3px; }"
+        "QScrollBar::add-line:horizontal, QScrollBar::sub-line:horizontal { width: 0; }"
+        "QScrollBar::add-page:horizontal, QScrollBar::sub-page:horizontal { background: none; }"));
     Twips::place(pb, at(40, 138, 511, 18));
 
     TTk = new QTimer(this);
