@@ -187,6 +187,17 @@ private slots:
         QVERIFY(waitFor([] { return mk().PlayState() == 2; }));
     }
 
+    // "◎" runs the main window's CD player command (nothing while no CD player is built in).
+    void cdPlayerButton()
+    {
+        pellum& p = start();
+        p.Label11_Click();
+        int shown = 0;
+        Form1::instance().cp_Command = [&] { ++shown; };
+        p.Label11_Click();
+        QCOMPARE(shown, 1);
+    }
+
     void openFile_data()
     {
         QTest::addColumn<QString>("name");
@@ -318,6 +329,41 @@ private slots:
         QVERIFY(waitFor([] { return !pellum::isLoaded(); }));
         QCOMPARE(fx.env->readFile(ProgramFolder::file("afore.pellum")), QByteArray("/m/a.wav\r\n"));
         QCOMPARE(SettingsStore::GetSetting("start"), QStringLiteral("pellum"));
+    }
+
+    // The window manager's close of the video or list window only hides it; nothing is lost.
+    void closingTheOtherCompactWindowsHidesThem()
+    {
+        start();
+        list().List1->AddItem("/m/a.wav");
+        list().show();
+        Form5::instance().show();
+        MediaPlayer* player = Form5::instance().mk;
+        list().close();
+        Form5::instance().close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(Form6::isLoaded() && !list().isVisible());
+        QVERIFY(Form5::isLoaded() && !Form5::instance().isVisible());
+        QCOMPARE(Form5::instance().mk, player);
+        QCOMPARE(list().List1->items(), QStringList{"/m/a.wav"});
+    }
+
+    // The exit's writes for the session's end: without the compact windows the previous list stays.
+    void powerWriteWithoutTheCompactWindows()
+    {
+        Form1& f = fx.fresh();
+        fx.env->writeFile("home/afore.pellum", "/m/kept.wav\r\n");
+        QVERIFY(!pellum::PowerWrite());
+        QCOMPARE(fx.env->readFile(ProgramFolder::file("afore.pellum")), QByteArray("/m/kept.wav\r\n"));
+        QVERIFY(!Form6::isLoaded());
+        (void)f;
+        start();
+        list().List1->AddItem("/m/new.wav");
+        QVERIFY(pellum::PowerWrite());
+        QCOMPARE(fx.env->readFile(ProgramFolder::file("afore.pellum")), QByteArray("/m/new.wav\r\n"));
+        QCOMPARE(SettingsStore::GetSetting("start"), QStringLiteral("pellum"));
+        QCOMPARE(SettingsStore::GetSetting("pellumleft"), QStringLiteral("105"));
+        QVERIFY(pellum::instance().isVisible());  // no window was touched
     }
 
     // --- status tick and title ---
@@ -500,6 +546,35 @@ private slots:
             QCOMPARE(SettingsStore::GetSetting("f0"), paths[1]);
             QCOMPARE(SettingsStore::GetSetting("f1"), paths[0]);
         }
+    }
+
+    // Rows removed under the current index: the end of an item past the end of the list is the end of
+    // the list, and RepeatAll starts again at row 0.
+    void endOfStreamPastTheRemovedRows()
+    {
+        start();
+        Form1::instance().en_Click();
+        const QStringList paths = fill({"a.wav", "b.wav", "c.wav"}, 0.6);
+        playRow(2);
+        list().List1->RemoveItem(2);
+        list().List1->RemoveItem(1);
+        QVERIFY(waitFor([&] { return mk().FileName() == paths[0]; }, 5000));
+        QCOMPARE(list().CurrentIndex, 0);
+    }
+
+    // A failing row whose current index is gone leaves every row and the player as they were.
+    void failedRowWithItsIndexGone()
+    {
+        start();
+        fx.env->writeFile("bad.mpg", QByteArray(4000, 'x'));
+        const QStringList paths = fill({"bad.mpg", "a.wav", "b.wav"});
+        list().show();
+        list().List1->setListIndex(0);
+        list().CurrentIndex = 5;
+        QVERIFY(waitFor([] { return mk().ErrorFlag(); }));
+        QTest::qWait(300);
+        QCOMPARE(list().List1->items(), paths);
+        QCOMPARE(mk().FileName(), paths[0]);
     }
 
     void recentFiles_data()
@@ -726,6 +801,8 @@ private slots:
         QVERIFY(!Form5::instance().isVisible());
         QVERIFY(pellum::instance().isVisible());
         QCOMPARE(list().CurrentIndex, 1);
+        // Nothing to show: the title greets instead.
+        QVERIFY(waitFor([] { return pellum::instance().Label7->text() == QStringLiteral("njoy the PellumPlayer! E"); }, 1000));
     }
 
     void byebye_data()

@@ -16,7 +16,6 @@
 #include "player/module1.h"
 #include "player/playlistfile.h"
 #include "player/she.h"
-#include "player/tools/form4.h"
 #include "ui/twips.h"
 
 #include <QApplication>
@@ -402,9 +401,10 @@ void pellum::Label10_Click()
 
 void pellum::Label11_Click()
 {
-    Form4& cd = Form4::instance();
-    if (!cd.isVisible())
-        cd.show();
+    // The CD player is shown through the main window's command for it, once that window exists.
+    Form1& main = Form1::instance();
+    if (main.cp_Command)
+        main.cp_Command();
 }
 
 void pellum::Label12_Click()
