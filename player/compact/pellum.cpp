@@ -250,20 +250,7 @@ void pellum::Form_Load()
     // A stored skin that is gone or no picture leaves the built-in face.
     if (picture.isNull())
         picture = BuiltInSkin();
-    skin_ = picture;
-    Picture1->setPixmap(QPixmap::fromImage(skin_));
-    Picture1->setGeometry(QRect(QPoint(0, 0), skin_.size()));
-    resize(skin_.size());
-
-    loadk::ShowStatus(SHE::LangText(QStringLiteral("initialing"), QStringLiteral("Initialing")), 0);
-    if (loadk::isLoaded())
-        loadk::instance().Label4->setText(loadk::instance().Label4->text() + QStringLiteral(" Pellumplayer"));
-    const QRegion region = SHE::MakeSkinRegion(skin_);
-    if (region.isEmpty())
-        clearMask();
-    else
-        setMask(region);
-
+    ApplySkin(picture);
     QGuiApplication::restoreOverrideCursor();
     if (loadk::isLoaded())
         loadk::instance().hide();

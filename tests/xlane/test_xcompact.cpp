@@ -26,6 +26,21 @@ QImage screenShot(const QString& name)
     return shot;
 }
 
+// Presses the left button at `from`, moves by `step` `steps` times, and lets go.
+void drag(const QPoint& from, const QPoint& step, int steps)
+{
+    XInput::moveTo(from);
+    XInput::settle(100);
+    XInput::press();
+    XInput::settle(100);
+    for (int i = 1; i <= steps; ++i) {
+        XInput::moveTo(from + step * i);
+        XInput::settle(30);
+    }
+    XInput::release();
+    XInput::settle(400);
+}
+
 // Where the window manager put a window's client area on the screen.
 QPoint placed(const QWidget& w) { return w.mapToGlobal(QPoint(0, 0)); }
 
@@ -100,16 +115,7 @@ private slots:
 
         // A drag by the face moves the window by as much as the pointer moved.
         const QPoint grip = placed(p) + QPoint(300, 420);
-        XInput::moveTo(grip);
-        XInput::settle(100);
-        XInput::press();
-        XInput::settle(100);
-        for (int i = 1; i <= 10; ++i) {
-            XInput::moveTo(grip + QPoint(12 * i, 6 * i));
-            XInput::settle(30);
-        }
-        XInput::release();
-        XInput::settle(400);
+        drag(grip, QPoint(12, 6), 10);
         QVERIFY(!XSession::pointerGrabbed());
         const QPoint moved = placed(p) - QPoint(Twips::toPx(105), Twips::toPx(90));
         QVERIFY2((moved - QPoint(120, 60)).manhattanLength() <= 4,
@@ -153,15 +159,7 @@ private slots:
         XInput::settle(300);
         const QPoint before = placed(v);
         const QPoint strip = v.Label1->mapToGlobal(QPoint(60, v.Label1->height() / 2));
-        XInput::moveTo(strip);
-        XInput::press();
-        XInput::settle(100);
-        for (int i = 1; i <= 8; ++i) {
-            XInput::moveTo(strip + QPoint(10 * i, 5 * i));
-            XInput::settle(30);
-        }
-        XInput::release();
-        XInput::settle(400);
+        drag(strip, QPoint(10, 5), 8);
         QVERIFY(((placed(v) - before) - QPoint(80, 40)).manhattanLength() <= 4);
         screenShot(QStringLiteral("compact-video"));
         XInput::moveTo(centre(v.Command1));
