@@ -194,6 +194,7 @@ pellum::pellum()
     pb->setObjectName(QStringLiteral("pb"));
     pb->setMinimum(0);
     pb->setMaximum(0);
+    pb->setPageStep(1);  // the thumb keeps a small size on a short clip
     pb->setStyleSheet(QStringLiteral(
         "QScrollBar:horizontal { background: #0b1424; border: 1px solid #2b3a58; height: 16px; }"
         "QScrollBar::handle:horizontal { background: #2fb5c8; min-width: 24px; border-radius: 3px; }"
