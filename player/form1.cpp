@@ -4,6 +4,7 @@
 #include "platform/media/mediaplayer.h"
 #include "platform/programfolder.h"
 #include "platform/settings.h"
+#include "player/compact/pellum.h"
 #include "player/form2.h"
 #include "player/frmabout.h"
 #include "player/loadk.h"
@@ -259,6 +260,7 @@ void Form1::buildMenus()
     connect(ccc, &MenuItem::Click, this, &Form1::ccc_Click);
     connect(dd, &MenuItem::Click, this, &Form1::dd_Click);
     connect(ontop, &MenuItem::Click, this, &Form1::ontop_Click);
+    connect(sj, &MenuItem::Click, this, &Form1::sj_Click);
     connect(ck, &MenuItem::Click, this, &Form1::ck_Click);
     connect(cts, &MenuItem::Click, this, &Form1::cts_Click);
     connect(vitrif, &MenuItem::Click, this, &Form1::vitrif_Click);
@@ -419,8 +421,9 @@ void Form1::ccc_Click() { toggleOption(ccc, QStringLiteral("clearlist")); }
 void Form1::dd_Click() { toggleOption(dd, QStringLiteral("dd")); }
 void Form1::ontop_Click()
 {
-    // The option belongs to the compact player window, which stacks itself by it when it loads.
+    // The option belongs to the compact player window, loaded hidden here when it is not loaded yet.
     toggleOption(ontop, QStringLiteral("ontop"));
+    pellum::instance().SetOnTop(ontop->Checked());
 }
 void Form1::ck_Click() { toggleOption(ck, QStringLiteral("cpp")); }
 void Form1::cts_Click() { toggleOption(cts, QStringLiteral("cts")); }

@@ -38,6 +38,10 @@ public:
 
     void REL();
     void importj(const QString& FN, int ck);
+    // Replaces the list by the compact list window's paths.
+    void imf2();
+    // Show Pellum!: hands the list, the file, its position and the play state over to the compact mode.
+    void sj_Click();
     // The file's length in bytes, or 0 when it cannot be read (callers take a non-zero result to mean
     // that the file exists).
     static qint64 CF(const QString& FN);
@@ -117,8 +121,8 @@ public slots:
 
 public:
     // Commands that windows built later complete; until then their buttons do nothing.
-    std::function<void()> cp_Command, radio_Command, ai_Command, sj_Command, PPs_Command,
-        dab_Command, pv_Command, pdvd_Command;
+    std::function<void()> cp_Command, radio_Command, ai_Command, PPs_Command, dab_Command, pv_Command,
+        pdvd_Command;
 
     // --- shutdown ---
     void exitc_Click();

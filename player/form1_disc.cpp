@@ -6,7 +6,6 @@
 #include "platform/media/mediaplayer.h"
 #include "platform/programfolder.h"
 #include "player/form2.h"
-#include "player/form7.h"
 #include "player/loadk.h"
 #include "player/playlistfile.h"
 #include "player/tools/dabs.h"
@@ -52,23 +51,9 @@ void Form1::connectDiscCommands()
     ai_Command = [this] { ai_Click(); };
     pv_Command = [this] { pv_Click(); };
     pdvd_Command = [this] { Image2_Click(); };
-    // A confirmed language change re-applies the dialog's texts, loading it hidden when it is not loaded.
-    static bool hooked = false;
-    if (!hooked) {
-        hooked = true;
-        Form7::languageHooks().append([] { Form2::instance().language(); });
-    }
 }
 
-void Form1::ai_Click()
-{
-    Form2& d = Form2::instance();
-    d.AddTarget = 1;
-    d.di->Refresh();
-    d.dr->Refresh();
-    d.ff->Refresh();
-    d.showModal();
-}
+void Form1::ai_Click() { Form2::ShowFor(1); }
 
 void Form1::pv_Click()
 {

@@ -108,7 +108,7 @@ void Form1::buildSkin()
     Image12 = button("Image12", this, QRect(270, 0, 540, 510));
     swapping(Image2, QStringLiteral("pa"), run(&pdvd_Command));
     swapping(Image3, QStringLiteral("pu"), [this] { pa_Click(); });
-    bordered(Image4, run(&sj_Command));
+    bordered(Image4, [this] { sj_Click(); });
     bordered(Image8, run(&PPs_Command));
     bordered(Image9, [this] { ms_Click(); });
     bordered(Image10, [this] { scrs_Click(); });

@@ -7,6 +7,8 @@
 #include "platform/programfolder.h"
 #include "platform/settings.h"
 #include "platform/textfile.h"
+#include "player/compact/form5.h"
+#include "player/compact/form6.h"
 #include "player/form1.h"
 #include "player/loadk.h"
 #include "player/playlistfile.h"
@@ -363,20 +365,10 @@ void Form2::AddToPlayList()
     f.List2->show();
 }
 
-Form2::ListWindowTarget& Form2::listWindow()
-{
-    static ListWindowTarget target;
-    return target;
-}
-
 void Form2::AddToListWindow()
 {
-    const ListWindowTarget& target = listWindow();
-    ListBox* list = target.list ? target.list() : nullptr;
-    if (!list) {
-        qWarning("PellumPlayer: the compact list window is not there to take the files");
-        return;
-    }
+    Form6& window = Form6::instance();
+    ListBox* list = window.List1;
     const bool clear = Form1::instance().ccc->Checked();
     if (clear)
         list->Clear();
@@ -384,11 +376,22 @@ void Form2::AddToListWindow()
     Unload();
     if (!expandListFiles(list, nullptr))
         return;
-    target.currentIndex() = clear ? -1 : list->ListIndex();
-    if (!target.playing()) {
-        target.currentIndex() = 0;
-        list->setListIndex(0);
+    window.CurrentIndex = clear ? -1 : list->ListIndex();
+    if (Form5::instance().mk->PlayState() != 2) {
+        window.CurrentIndex = 0;
+        if (list->ListCount() > 0)
+            list->setListIndex(0);
     }
+}
+
+void Form2::ShowFor(qint16 target)
+{
+    Form2& d = instance();
+    d.AddTarget = target;
+    d.di->Refresh();
+    d.dr->Refresh();
+    d.ff->Refresh();
+    d.showModal();
 }
 
 // --- disc finders ---

@@ -62,14 +62,8 @@ public:
     // The root of the first optical drive (type 5) that holds `folder`, or the empty text.
     static QString FindDiscFolder(const QString& folder);
 
-    // The compact list window's side of the commit. That window fills these in when it is built; until
-    // then there is no list to commit to, and AddToListWindow leaves without committing.
-    struct ListWindowTarget {
-        std::function<ListBox*()> list;       // its List1 (paths)
-        std::function<int&()> currentIndex;   // its CurrentIndex
-        std::function<bool()> playing;        // whether its player `mk` plays
-    };
-    static ListWindowTarget& listWindow();
+    // Sets AddTarget, re-reads the folder, drive and file lists and shows the dialog modally.
+    static void ShowFor(qint16 target);
 
     void dr_Change();
     void di_Change();

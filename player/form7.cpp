@@ -3,7 +3,9 @@
 #include "platform/desktop/shell.h"
 #include "platform/programfolder.h"
 #include "platform/settings.h"
+#include "player/compact/form6.h"
 #include "player/form1.h"
+#include "player/form2.h"
 #include "player/module1.h"
 #include "player/she.h"
 #include "ui/twips.h"
@@ -32,12 +34,6 @@ Form7::Form7()
     connect(Command4, &QPushButton::clicked, this, &Form7::Command4_Click);
 }
 
-QList<std::function<void()>>& Form7::languageHooks()
-{
-    static QList<std::function<void()>> hooks;
-    return hooks;
-}
-
 void Form7::Form_Load()
 {
     File1->setPattern(QStringLiteral("*.ini"));
@@ -60,8 +56,10 @@ void Form7::apply(const QString& path)
     }
     Form1& f = Form1::instance();
     f.language();
-    for (const auto& hook : languageHooks())
-        hook();
+    // The add-files dialog and the compact list window take the new texts now, loaded hidden if they
+    // were not.
+    Form2::instance().language();
+    Form6::instance().language();
     f.labelsp();
     f.labelst();
     Unload();

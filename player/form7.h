@@ -21,9 +21,6 @@ public:
     void Command3_Click();  // English
     void Command4_Click();  // Edit
 
-    // Windows loaded after the main window re-apply their texts here once they exist.
-    static QList<std::function<void()>>& languageHooks();
-
 protected:
     void Form_Load() override;
 

@@ -5,6 +5,10 @@
 #include "player/compact/cs.h"
 #include "player/compact/find.h"
 #include "player/compact/listedit.h"
+#include "player/compact/form5.h"
+#include "player/compact/form6.h"
+#include "player/compact/pellum.h"
+#include "player/compact/skins.h"
 #include "player/form1.h"
 #include "player/form2.h"
 #include "player/form7.h"
@@ -32,19 +36,6 @@ QString& LanguagePath()
 
 namespace {
 
-// Windows that later parts of the program open from the command line.
-void openCompactPlayer(const QString& file)
-{
-    // The compact mode is not built yet: the main window stands in for it.
-    Form1& f = Form1::instance();
-    f.show();
-    if (!file.isEmpty()) {
-        f.List1->AddItem(file);
-        f.REL();
-        f.List2->setListIndex(f.List2->ListCount() - 1);
-    }
-}
-
 void openCdPlayer() { Form1::instance().show(); }
 
 // A settings file that cannot be written is told once: the player goes on with the values in memory.
@@ -64,7 +55,7 @@ void Main(const QString& commandLine)
     LanguagePath() = SettingsStore::GetSetting(QStringLiteral("inifn"));
     const QString upper = commandLine.toUpper();
     if (upper == QLatin1String("/J")) {
-        openCompactPlayer(QString());
+        pellum::instance().show();
         return;
     }
     if (upper == QLatin1String("/C")) {
@@ -73,7 +64,12 @@ void Main(const QString& commandLine)
     }
     loadk::ShowStatus(SHE::LangText(QStringLiteral("loaddata"), QStringLiteral("Loading program data")), 0);
     if (SettingsStore::GetSetting(QStringLiteral("start")) == QLatin1String("pellum")) {
-        openCompactPlayer(commandLine);
+        pellum::instance().show();
+        if (!commandLine.isEmpty()) {
+            ListBox* list = Form6::instance().List1;
+            list->AddItem(commandLine);
+            list->setListIndex(list->ListCount() - 1);
+        }
         return;
     }
     Form1& f = Form1::instance();
@@ -96,6 +92,10 @@ void EndProgram()
     SingleWindow<ListEdit>::release();
     SingleWindow<loadk>::release();
     SingleWindow<RmF>::release();
+    SingleWindow<Skins>::release();
+    SingleWindow<pellum>::release();
+    SingleWindow<Form6>::release();
+    SingleWindow<Form5>::release();
     SingleWindow<Form4>::release();
     SingleWindow<Form2>::release();
     SingleWindow<Form1>::release();

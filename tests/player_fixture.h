@@ -6,6 +6,10 @@
 #include "player/compact/cs.h"
 #include "player/compact/find.h"
 #include "player/compact/listedit.h"
+#include "player/compact/form5.h"
+#include "player/compact/form6.h"
+#include "player/compact/pellum.h"
+#include "player/compact/skins.h"
 #include "player/form1.h"
 #include "player/form2.h"
 #include "player/form7.h"
@@ -35,6 +39,10 @@ inline void releaseWindows()
     SingleWindow<Cs>::release();
     SingleWindow<find>::release();
     SingleWindow<ListEdit>::release();
+    SingleWindow<Skins>::release();
+    SingleWindow<pellum>::release();
+    SingleWindow<Form6>::release();
+    SingleWindow<Form5>::release();
     SingleWindow<Form4>::release();
     SingleWindow<RmF>::release();
     SingleWindow<Form2>::release();

@@ -234,6 +234,8 @@ private slots:
         QTest::newRow("ClearList while playing") << true << true << QStringList{"a.wav", "x.wav"} << -1;
     }
 
+    // The compact list window's Add Items: the picks land in its list, list files expanded; an idle
+    // compact player starts its row 0.
     void commitToTheCompactList()
     {
         QFETCH(bool, clearList);
@@ -241,33 +243,38 @@ private slots:
         QFETCH(QStringList, expected);
         QFETCH(int, current);
         Form1& f = fresh();
-        const QString dir = folderOfWavs("compact", {"a.wav", "old.wav", "x.wav"});
+        const QString dir = folderOfWavs("compact", {"a.wav", "old.wav", "x.wav"}, 30.0);
         fx.env->writeFile("compact/more.pellum", (dir + "/x.wav\r\n").toUtf8());
         if (clearList)
             f.ccc_Click();
-        ListBox compact;
-        compact.AddItem(dir + "/old.wav");
-        compact.setListIndex(0);
-        int currentIndex = 7, clicks = 0;
-        connect(&compact, &ListBox::Click, [&] { ++clicks; });
-        Form2::listWindow() = {[&] { return &compact; }, [&]() -> int& { return currentIndex; }, [&] { return playing; }};
+        Form6& list = Form6::instance();
+        MediaPlayer& mk = *Form5::instance().mk;
+        list.List1->AddItem(dir + "/old.wav");
+        list.List1->setListIndex(0);
+        if (!playing)
+            mk.Stop();
+        else
+            QVERIFY(waitFor([&] { return mk.PlayState() == 2; }));
+        list.CurrentIndex = 7;
         Form2& d = Form2::instance();
         d.AddTarget = 0;
         d.di->setPath(dir);
         d.PL->AddItem(dir + "/a.wav");
         d.PL->AddItem(dir + "/more.pellum");
         d.Command1_Click();
-        Form2::listWindow() = {};
         QStringList names;
-        for (const QString& p : compact.items())
+        for (const QString& p : list.List1->items())
             names << SHE::FileNameOf(p);
         QCOMPARE(names, expected);
-        QCOMPARE(currentIndex, current);
-        QCOMPARE(clicks, playing ? 0 : 1);  // not playing: its row 0 is selected, which plays it
+        QCOMPARE(list.CurrentIndex, current);
+        // Not playing: its row 0 is selected, which plays it; playing: the clip plays on.
+        QCOMPARE(mk.FileName(), playing ? dir + "/old.wav" : list.List1->List(0));
+        QVERIFY(waitFor([&] { return mk.PlayState() == 2; }));
         QCOMPARE(f.List1->ListCount(), 0);  // the main list is not touched
     }
 
-    void noCompactListToCommitTo()
+    // A commit to the compact list before the compact mode was used creates its windows hidden.
+    void commitToTheCompactListBeforeItsFirstUse()
     {
         Form1& f = fresh();
         const QString dir = folderOfWavs("songs", {"a.wav"});
@@ -275,7 +282,10 @@ private slots:
         d.AddTarget = 0;
         d.Command1_Click();
         QCOMPARE(f.List1->ListCount(), 0);
-        QCOMPARE(&Form2::instance(), &d);  // still open: nothing was committed
+        QVERIFY(!Form2::isLoaded() || !Form2::instance().isVisible());
+        QCOMPARE(Form6::instance().List1->items(), QStringList{dir + "/a.wav"});
+        QVERIFY(!Form6::instance().isVisible());
+        QCOMPARE(Form5::instance().mk->FileName(), dir + "/a.wav");
     }
 
     void sameFileClickedTwice()

@@ -65,3 +65,51 @@ faces() {
 mkdir -p "$designs/buttons"
 faces "" 100 32      # OK, Cancel, DVD, VCD of the add-files dialog; OK of the about window
 faces "-wide" 132 32 # the add-files dialog's shortcut buttons
+
+# --- The compact player's pictures (data/skin/compact) ---
+# Its face is 591 x 443; the pixel colour of the top-left corner (magenta) marks what lies outside the
+# window's shape. The outer edges are drawn without smoothing so that no blended pixel widens the shape.
+c=$(dirname "$0")/../data/skin/compact
+mkdir -p "$c"
+w=591; h=443
+convert -size ${w}x${h} gradient:'#1d2a44'-'#070b14' "$c/.body.png"
+convert -size ${w}x${h} xc:black +antialias -fill white \
+  -draw "roundrectangle 8,30 582,434 38,38" -draw "roundrectangle 404,6 574,60 16,16" "$c/.mask.png"
+convert -size ${w}x${h} xc:'#ff00ff' "$c/.body.png" "$c/.mask.png" -composite \
+  -fill none -stroke '#6f88b8' -strokewidth 2 -draw "roundrectangle 12,34 578,430 34,34" \
+  -fill '#02040a' -stroke '#2fb5c8' -strokewidth 2 -draw "roundrectangle 28,62 563,168 10,10" \
+  -fill '#111a2c' -stroke '#40557f' -strokewidth 1 -draw "roundrectangle 28,184 563,250 12,12" \
+  -fill '#0c1322' -stroke '#2b3a58' -draw "roundrectangle 28,264 563,372 12,12" \
+  -fill '#0c1322' -stroke '#2b3a58' -draw "roundrectangle 412,12 566,54 10,10" \
+  "$c/.face.png"
+# A speaker grille of small rings, and the name engraved at the foot.
+grille=""
+for row in 0 1 2 3; do
+  for col in $(seq 0 15); do
+    x=$((52 + col * 25)); y=$((284 + row * 24))
+    grille="$grille circle $x,$y $((x + 7)),$y"
+  done
+done
+convert "$c/.face.png" -fill '#1a2742' -stroke '#3f5f93' -strokewidth 1 -draw "$grille" \
+  -fill '#ffb347' -stroke none -draw "circle 446,318 452,318" \
+  -font "$font" -pointsize 18 -fill '#5d77a8' -gravity northwest -annotate +424+392 'PellumPlayer' \
+  -gravity northwest -pointsize 11 -fill '#7fd3e0' -annotate +36+44 'NOW PLAYING' \
+  -depth 8 "$c/skin.png"
+rm -f "$c/.body.png" "$c/.mask.png" "$c/.face.png"
+
+# The open-file and volume pictures.
+convert -size 40x40 xc:none -fill '#26406b' -stroke '#9fc3ff' -strokewidth 1 \
+  -draw "roundrectangle 1,1 38,38 8,8" -fill '#ffd27a' -stroke none \
+  -draw "polygon 8,30 8,14 16,14 19,17 32,17 32,30" -fill '#26406b' -draw "polygon 20,19 26,26 14,26" \
+  "$c/open.png"
+convert -size 40x40 xc:none -fill '#26406b' -stroke '#9fc3ff' -strokewidth 1 \
+  -draw "roundrectangle 1,1 38,38 8,8" -fill '#e8f0ff' -stroke none \
+  -draw "polygon 8,16 13,16 20,10 20,30 13,24 8,24" -fill none -stroke '#e8f0ff' -strokewidth 2 \
+  -draw "arc 16,13 28,27 -50,50" -draw "arc 16,8 34,32 -50,50" "$c/volume.png"
+# The text buttons' pointer: an arrow with a note; its hot spot is the tip at the top left.
+convert -size 32x32 xc:none -fill white -stroke black -strokewidth 1 \
+  -draw "polygon 1,1 1,22 6,17 10,26 13,25 9,16 16,16" -fill '#ff8c1a' -stroke black \
+  -draw "circle 21,26 24,26" -draw "line 24,26 24,14" -draw "line 24,14 29,17" "$c/pointer.png"
+# The video window's small picture.
+convert -size 64x64 xc:none -fill '#c00000' -draw "circle 32,32 32,2" -fill white -font "$font" \
+  -pointsize 34 -gravity center -annotate +0+0 'P' "$c/video.png"

@@ -1,0 +1,201 @@
+// The skin chooser on real files: the SKIN folder, preview, Apply, Load picture, Default and Delete,
+// and pictures that cannot be loaded.
+#include "platform/programfolder.h"
+#include "tests/player_fixture.h"
+#include "ui/twips.h"
+
+#include <QDir>
+#include <QFile>
+
+namespace {
+
+// A face of `size` whose corner colour (magenta) lies outside its shape.
+QImage face(QSize size, QRgb body)
+{
+    QImage pic(size, QImage::Format_RGB32);
+    pic.fill(Qt::magenta);
+    for (int y = 10; y < size.height() - 10; ++y)
+        for (int x = 10; x < size.width() - 10; ++x)
+            pic.setPixel(x, y, body);
+    return pic;
+}
+
+}  // namespace
+
+class SkinsTest : public QObject {
+    Q_OBJECT
+    PlayerFixture fx;
+
+    Skins& open(bool shaped = true)
+    {
+        fx.freshEnv();
+        if (shaped)
+            SettingsStore::SaveSetting("vitrif", "True");
+        Module1::Main("/J");
+        pellum::instance().Label14_Click();
+        return Skins::instance();
+    }
+    QString picture(const QString& name, QSize size, QRgb body = qRgb(20, 40, 60))
+    {
+        const QString path = fx.env->path(name);
+        QDir().mkpath(QFileInfo(path).absolutePath());
+        face(size, body).save(path);
+        return path;
+    }
+    void select(Skins& s, const QString& name)
+    {
+        s.File1->Refresh();
+        s.File1->setListIndex(int(s.File1->items().indexOf(name)));
+    }
+
+private slots:
+    void cleanup() { releaseWindows(); }
+
+    void firstUseMakesTheSkinFolder()
+    {
+        Skins& s = open();
+        QVERIFY(QFileInfo(ProgramFolder::file("SKIN")).isDir());
+        QCOMPARE(s.SkinFolder, ProgramFolder::file("SKIN"));
+        QCOMPARE(s.File1->ListCount(), 0);
+        QCOMPARE(s.Label1->text(), QStringLiteral("Current Skin : "));
+        QCOMPARE(s.Command1->text(), QStringLiteral("Apply"));
+        QCOMPARE(s.Command3->text(), QStringLiteral("Load picture"));
+        s.Command1_Click();  // nothing clicked, nothing loaded: nothing happens
+        QCOMPARE(pellum::instance().size(), QSize(591, 443));
+        QCOMPARE(SettingsStore::GetSetting("skin"), QString());
+    }
+
+    void applyShapesOnlyWithTheOption_data()
+    {
+        QTest::addColumn<bool>("shaped");
+        QTest::newRow("shaped") << true;
+        QTest::newRow("rectangular") << false;
+    }
+    void applyShapesOnlyWithTheOption()
+    {
+        QFETCH(bool, shaped);
+        Skins& s = open(shaped);
+        picture("home/SKIN/round.bmp", QSize(300, 200));
+        select(s, "round.bmp");
+        QCOMPARE(s.SelectedSkin, ProgramFolder::file("SKIN") + "/round.bmp");
+        QVERIFY(!s.Image1->pixmap().isNull());  // preview
+        s.Command1_Click();
+        pellum& p = pellum::instance();
+        QCOMPARE(p.size(), QSize(300, 200));
+        QCOMPARE(p.Picture1->geometry(), QRect(0, 0, 300, 200));
+        QCOMPARE(p.mask().isEmpty(), !shaped);
+        if (shaped) {
+            QVERIFY(!p.mask().contains(QPoint(3, 3)));
+            QVERIFY(p.mask().contains(QPoint(150, 100)));
+        }
+        QCOMPARE(SettingsStore::GetSetting("skin"), s.SelectedSkin);
+        QVERIFY(!loadk::isLoaded() || !loadk::instance().isVisible());
+    }
+
+    void loadPictureReplacesAndApplies()
+    {
+        Skins& s = open();
+        picture("home/SKIN/face.bmp", QSize(100, 100));
+        const QString picked = picture("pics/face.bmp", QSize(240, 180), qRgb(200, 10, 10));
+        Dialogs::answer(picked);
+        s.Command3_Click();
+        QCOMPARE(Dialogs::shown().last().text, QStringLiteral("Images|*.jpg;*.bmp;*.gif"));
+        const QString inFolder = ProgramFolder::file("SKIN") + "/face.bmp";
+        QCOMPARE(s.SelectedSkin, inFolder);
+        QCOMPARE(QImage(inFolder).size(), QSize(240, 180));
+        QCOMPARE(s.File1->items(), QStringList{"face.bmp"});
+        QVERIFY(!QFile::exists(inFolder + ".part"));
+        QCOMPARE(pellum::instance().size(), QSize(240, 180));
+        QCOMPARE(SettingsStore::GetSetting("skin"), inFolder);
+        // A picture picked from the skin folder itself stays there.
+        Dialogs::answer(inFolder);
+        s.Command3_Click();
+        QCOMPARE(QImage(inFolder).size(), QSize(240, 180));
+        QCOMPARE(pellum::instance().size(), QSize(240, 180));
+    }
+
+    void loadPictureCancelledAppliesTheSelection()
+    {
+        Skins& s = open();
+        picture("home/SKIN/a.bmp", QSize(120, 90));
+        select(s, "a.bmp");
+        Dialogs::answer(QString());
+        s.Command3_Click();
+        QCOMPARE(pellum::instance().size(), QSize(120, 90));
+    }
+
+    // A selection that cannot be loaded as a picture is named in a message; the window and the setting
+    // stay as they were.
+    void unloadablePicture_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::newRow("deleted by Delete") << "deleted";
+        QTest::newRow("not a picture") << "garbage";
+    }
+    void unloadablePicture()
+    {
+        QFETCH(QString, how);
+        Skins& s = open();
+        picture("home/SKIN/good.bmp", QSize(200, 150));
+        select(s, "good.bmp");
+        s.Command1_Click();
+        if (how == "deleted") {
+            picture("home/SKIN/bad.bmp", QSize(50, 50));
+            select(s, "bad.bmp");
+            s.Command5_Click();
+            QVERIFY(!QFile::exists(s.SelectedSkin));
+            QCOMPARE(s.File1->items(), QStringList{"good.bmp"});
+            QCOMPARE(s.SelectedSkin, ProgramFolder::file("SKIN") + "/bad.bmp");  // kept
+        } else {
+            fx.env->writeFile("home/SKIN/bad.gif", "GIF89a but nothing more");
+            select(s, "bad.gif");
+        }
+        Dialogs::answer(Dialogs::OK);
+        s.Command1_Click();
+        QCOMPARE(Dialogs::shown().last().kind, QStringLiteral("msgbox"));
+        QVERIFY(Dialogs::shown().last().text.contains(s.SelectedSkin));
+        QCOMPARE(pellum::instance().size(), QSize(200, 150));
+        QCOMPARE(SettingsStore::GetSetting("skin"), ProgramFolder::file("SKIN") + "/good.bmp");
+    }
+
+    void defaultReloadsTheCompactWindow()
+    {
+        Skins& s = open();
+        picture("home/SKIN/good.bmp", QSize(200, 150));
+        select(s, "good.bmp");
+        s.Command1_Click();
+        pellum* before = &pellum::instance();
+        before->move(Twips::toPx(4500), Twips::toPx(3000));
+        Form6::instance().List1->AddItem("/m/a.wav");
+        s.Command4_Click();
+        QCOMPARE(SettingsStore::GetSetting("skin"), QString());
+        QCOMPARE(SettingsStore::GetSetting("pellumleft"), QStringLiteral("4500"));  // the unload step ran
+        QCOMPARE(SettingsStore::GetSetting("pellumtop"), QStringLiteral("3000"));
+        pellum& after = pellum::instance();
+        QVERIFY(&after != before);
+        QVERIFY(after.isVisible());
+        QCOMPARE(after.size(), QSize(591, 443));
+        QCOMPARE(after.pos(), QPoint(Twips::toPx(4500), Twips::toPx(3000)));
+        QCOMPARE(Form6::instance().List1->items(), QStringList{"/m/a.wav"});  // the list window stays
+        s.Command2_Click();  // Exit
+        QVERIFY(!Skins::isLoaded());
+    }
+
+    void skinDeletedWhileInUseGivesTheBuiltInFaceNextTime()
+    {
+        Skins& s = open();
+        picture("home/SKIN/good.bmp", QSize(200, 150));
+        select(s, "good.bmp");
+        s.Command1_Click();
+        s.Command5_Click();
+        QCOMPARE(pellum::instance().size(), QSize(200, 150));  // the face stays until the next load
+        releaseWindows();
+        Module1::Main("/J");
+        QCOMPARE(pellum::instance().size(), QSize(591, 443));
+        pellum::instance().Label14_Click();
+        QCOMPARE(Skins::instance().Label1->text(), QStringLiteral("Current Skin : good.bmp"));
+    }
+};
+
+QTEST_MAIN(SkinsTest)
+#include "test_skins.moc"
