@@ -63,8 +63,10 @@ faces() {
   face "$designs/buttons/down$suffix.png" "$w" "$h" '#d3dae5' '#e8ecf2' '#5d6a80'
 }
 mkdir -p "$designs/buttons"
-faces "" 100 32      # OK, Cancel, DVD, VCD of the add-files dialog; OK of the about window
+faces "" 100 32      # OK, Cancel, DVD, VCD of the add-files dialog; OK of the about window; the
+                     # bookmark editor's buttons
 faces "-wide" 132 32 # the add-files dialog's shortcut buttons
+faces "-tall" 75 46  # the compact list window's buttons
 
 # --- The compact player's pictures (data/skin/compact) ---
 # Its face is 591 x 443; the pixel colour of the top-left corner (magenta) marks what lies outside the

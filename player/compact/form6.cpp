@@ -39,7 +39,7 @@ Form6::Form6()
     lp.setColor(QPalette::Base, QColor(128, 255, 255));  // &HFFFF80
     lp.setColor(QPalette::Text, Qt::black);
     List1->setPalette(lp);
-    Twips::place(List1, QRect(60, 840, 5250, 4800));
+    Twips::place(List1, QRect(60, 1080, 5250, 4560));
     connect(List1, &ListBox::Click, this, &Form6::List1_Click);
     QAbstractItemModel* rows = List1->model();
     connect(rows, &QAbstractItemModel::rowsInserted, this, &Form6::listChanged);

@@ -23,13 +23,13 @@ ListEdit::ListEdit()
 {
     setObjectName(QStringLiteral("ListEdit"));
     setWindowFlags(Qt::Dialog);
-    setFixedSize(Twips::toPx(7170), Twips::toPx(3840));
+    setFixedSize(Twips::toPx(9870), Twips::toPx(3840));
     List1 = new ListBox(this);
     List1->setObjectName(QStringLiteral("List1"));
     List2 = new ListBox(this);
     List2->setObjectName(QStringLiteral("List2"));
-    Twips::place(List1, QRect(120, 120, 4320, 3060));
-    Twips::place(List2, QRect(4500, 120, 2550, 3060));
+    Twips::place(List1, QRect(120, 120, 7020, 3060));
+    Twips::place(List2, QRect(7200, 120, 2550, 3060));
     connect(List1, &ListBox::Click, this, &ListEdit::List1_Click);
     connect(List2, &ListBox::Click, this, &ListEdit::List2_Click);
 

@@ -1,5 +1,6 @@
-// The flat buttons of the add-files dialog and of the about window on a real display: each shows its
-// picture and its whole caption at rest, under the pointer and pressed.
+// The flat buttons of the add-files dialog, the about window, the compact list window and the bookmark
+// editor on a real display: each shows its picture and its whole caption at rest, under the pointer and
+// pressed.
 #include "tests/player_fixture.h"
 #include "tests/xlane/xsession.h"
 #include "ui/design.h"
@@ -10,6 +11,19 @@
 namespace {
 
 QPoint centre(const QWidget* w) { return w->mapToGlobal(w->rect().center()); }
+
+QWidget* hostWindow(const QString& name)
+{
+    if (name == QLatin1String("Form2"))
+        return &Form2::instance();
+    if (name == QLatin1String("frmAbout"))
+        return &frmAbout::instance();
+    if (name == QLatin1String("Form6"))
+        return &Form6::instance();
+    if (name == QLatin1String("ListEdit"))
+        return &ListEdit::instance();
+    return nullptr;
+}
 
 // Where the dark pixels of a picture lie (the button faces are light, so these are the caption's).
 QRect ink(const QImage& image)
@@ -71,14 +85,19 @@ private slots:
         for (const char* b : {"Command1", "Command2", "Command3", "Command4", "Command5", "Command6"})
             QTest::newRow(qPrintable(QStringLiteral("add-files dialog %1").arg(b))) << "Form2" << b;
         QTest::newRow("about window cmdOK") << "frmAbout" << "cmdOK";
+        for (const char* b : {"Command1", "Command2", "Command3", "Command5"})
+            QTest::newRow(qPrintable(QStringLiteral("compact list window %1").arg(b))) << "Form6" << b;
+        for (const char* b :
+             {"FlatButton1", "FlatButton2", "FlatButton3", "FlatButton4", "FlatButton5", "FlatButton6"})
+            QTest::newRow(qPrintable(QStringLiteral("bookmark editor %1").arg(b))) << "ListEdit" << b;
     }
     void captionsShowWholeInEveryLook()
     {
         QFETCH(QString, window);
         QFETCH(QString, button);
         fx.fresh();
-        QWidget* w = window == QLatin1String("Form2") ? static_cast<QWidget*>(&Form2::instance())
-                                                        : static_cast<QWidget*>(&frmAbout::instance());
+        QWidget* w = hostWindow(window);
+        QVERIFY(w);
         w->show();
         QVERIFY(QTest::qWaitForWindowExposed(w));
         QWidget* b = w->findChild<QWidget*>(button);
