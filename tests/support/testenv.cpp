@@ -86,6 +86,24 @@ QString writeWav(const QString& path, double seconds, int rate)
     return path;
 }
 
+bool writeMedia(const QString& path, const QStringList& ffmpegArgs)
+{
+    const QString ffmpeg = QStandardPaths::findExecutable(QStringLiteral("ffmpeg"));
+    if (ffmpeg.isEmpty())
+        return false;
+    QProcess p;
+    p.start(ffmpeg, QStringList{QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-y")} + ffmpegArgs +
+                        QStringList{path});
+    return p.waitForFinished(60000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
+}
+
+bool writeTestVideo(const QString& path, double seconds, const QString& size)
+{
+    return writeMedia(path, {QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
+                             QStringLiteral("testsrc=size=%1:rate=25").arg(size), QStringLiteral("-t"),
+                             QString::number(seconds), QStringLiteral("-pix_fmt"), QStringLiteral("yuv420p")});
+}
+
 bool waitFor(const std::function<bool()>& cond, int ms)
 {
     QElapsedTimer t;
