@@ -65,6 +65,8 @@ public:
     void Timer1_Timer();
     void Timer3_Timer();
     void mp_EndOfStream(long result = 0);
+    // What the clip tells once it is open: the seek bar's range, and the backdrop for a clip of sound only.
+    void mp_StateChanged();
     static void wait(double delay);
 
     // --- texts and layout ---
@@ -224,6 +226,7 @@ private:
     void buildElements();
     void buildMenus();
     void CheckRateItem(MenuItem* item);
+    void SeekBarRange();
     void ShuffleNext();
     void toggleOption(MenuItem* item, const QString& key);
     bool dropFailedClip();

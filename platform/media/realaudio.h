@@ -25,13 +25,18 @@ public:
     long GetPosition() const;  // ms; equals GetLength() once the clip has played to its end
     long GetLength() const;    // ms
     void SetPosition(long ms);
-    // Shows the picture over the whole screen (the window calls it when maximised).
+    // Shows the picture over the whole screen (the window calls it when maximised); Escape or a double
+    // click on the picture brings the window back to its normal place.
     void SetFullScreen();
     int fullScreenRequests() const;
 
     QSize sizeHint() const override;
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
+    void leaveFullScreen();
     struct Console;
     static Console& console(const QString& name);
     void refreshPanel();
