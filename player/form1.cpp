@@ -119,6 +119,7 @@ void Form1::buildElements()
 
     connect(List2, &ListBox::Click, this, &Form1::List1_Click);
     connect(mp, &MediaPlayer::EndOfStream, this, &Form1::mp_EndOfStream);
+    connect(mp, &MediaPlayer::stateChanged, this, &Form1::mp_StateChanged);
     connect(PBX, &QSlider::valueChanged, this, &Form1::PBX_Change);
 
     // Design places; the resize handler moves them with the window.

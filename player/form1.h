@@ -74,6 +74,8 @@ public:
     // when the status tick ends there. A failure of `mp` counts only while `mp` is the player in use;
     // the RealMedia window reports its own (fromMp false).
     bool dropFailedClip(bool fromMp = true);
+    // What the clip tells once it is open: the seek bar's range, and the backdrop for a clip of sound only.
+    void mp_StateChanged();
     static void wait(double delay);
 
     // --- texts and layout ---
@@ -244,6 +246,7 @@ private:
     void buildElements();
     void buildMenus();
     void CheckRateItem(MenuItem* item);
+    void SeekBarRange();
     void ShuffleNext();
     void toggleOption(MenuItem* item, const QString& key);
     void importListRow(const QString& FN);

@@ -13,7 +13,8 @@ void Form1::ca_Click()
     if (mp->PlayState() == 2)
         mp->Pause();
     mp->setDisplaySize(3);
-    QCoreApplication::processEvents();  // let the full-screen picture be painted
+    QCoreApplication::processEvents();
+    mp->waitForFullScreenPicture(2000);  // let the full-screen picture be painted
     const QPixmap shot = Screen::captureScreen();
     mp->setDisplaySize(4);
     if (!cts->Checked()) {

@@ -86,12 +86,7 @@ void Form1::marquee()
     const QString file = mp->FileName();
     if (file.isEmpty())
         return;
-    {
-        // Setting the range moves the bar's value; that is no seek.
-        const QSignalBlocker block(PBX);
-        PBX->setMinimum(1);
-        PBX->setMaximum(qMax(1, int(qRound(mp->Duration()))));
-    }
+    SeekBarRange();
     Picture2->update();
     setWindowTitle(QStringLiteral("PellumPlayer >> ") + file);
     Label4->setText(QStringLiteral("●") + withoutLast(SHE::FileNameOf(file), 4));
@@ -102,6 +97,30 @@ void Form1::marquee()
     Picture2->setVisible(audioOnly);
     if (audioOnly)
         Picture2->update();
+}
+
+void Form1::mp_StateChanged()
+{
+    if (mp->FileName().isEmpty())
+        return;
+    // The clip is still opening when the play step shows it: the range follows once the duration is known.
+    SeekBarRange();
+    // A clip of sound only whose name marquee's rule does not know shows the backdrop too, once its tracks
+    // are known.
+    if (Picture2->isHidden() && mp->HasVideo() == false) {
+        Picture2->show();
+        Picture2->update();
+    }
+}
+
+void Form1::SeekBarRange()
+{
+    const int top = qMax(1, int(qRound(mp->Duration())));
+    if (PBX->minimum() == 1 && PBX->maximum() == top)
+        return;
+    // Setting the range moves the bar's value; that is no seek.
+    const QSignalBlocker block(PBX);
+    PBX->setRange(1, top);
 }
 
 void Form1::Tfs()

@@ -120,6 +120,8 @@ void Form1::buildSkin()
     Image10->setPixmap(IM.value(QStringLiteral("screensaver")));
     Image11->setPixmap(IM.value(QStringLiteral("dabs")));
     Image12->setPixmap(IM.value(QStringLiteral("vcd")));
+    // The seek bar stands above the skin's pictures: the CD button below the frame reaches up into it.
+    PBX->raise();
 
     // The surfaces that take the highlight back.
     connect(mp, &MediaPlayer::MouseMove, this, [this] { HoverFlag = false; });

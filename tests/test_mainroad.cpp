@@ -501,6 +501,47 @@ private slots:
         QVERIFY(!f.Timer3->isActive());
     }
 
+    // Sound-only clips show the audio backdrop with the play state and the time, whatever their name;
+    // a video keeps its picture.
+    void audioBackdropForClipsOfSoundOnly_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("video");
+        QTest::addColumn<bool>("backdrop");
+        QTest::newRow("ogg") << "a.ogg" << false << true;
+        QTest::newRow("flac") << "a.flac" << false << true;
+        QTest::newRow("m4a") << "a.m4a" << false << true;
+        QTest::newRow("opus") << "a.opus" << false << true;
+        QTest::newRow("wav, by its name") << "a.wav" << false << true;
+        QTest::newRow("mp4 video") << "v.mp4" << true << false;
+    }
+    void audioBackdropForClipsOfSoundOnly()
+    {
+        QFETCH(QString, name);
+        QFETCH(bool, video);
+        QFETCH(bool, backdrop);
+        Form1& f = fx.fresh();
+        const QString clip = fx.env->path(name);
+        QVERIFY(video ? writeTestVideo(clip, 2.0, QStringLiteral("160x120"))
+                      : writeMedia(clip, {"-f", "lavfi", "-i", "sine=frequency=440:duration=2"}));
+        f.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&f));
+        PlayerFixture::add(f, {clip});
+        f.List2->setListIndex(0);
+        QVERIFY(waitFor([&] { return f.mp->PlayState() == 2 && f.mp->HasVideo().has_value(); }));
+        QTest::qWait(150);
+        f.Timer1_Timer();
+        QCOMPARE(f.Picture2->isVisible(), backdrop);
+        // What shows in the video area: the backdrop's colour, or the video's black (no picture offscreen).
+        const QPoint spot = f.mp->mapTo(&f, QPoint(f.mp->width() - 20, f.mp->height() - 20));
+        const QColor seen = f.grab().toImage().pixelColor(spot * f.devicePixelRatioF());
+        QCOMPARE(seen, backdrop ? f.Picture2->palette().color(QPalette::Window) : QColor(Qt::black));
+        if (backdrop) {
+            QCOMPARE(f.Label3->text(), QStringLiteral("Playing"));
+            QVERIFY2(f.Label5->text().endsWith(" / 00:02"), qPrintable(f.Label5->text()));
+        }
+    }
+
     void realMediaClipAdvances()
     {
         Form1& f = fx.fresh();

@@ -4,13 +4,18 @@
 #include "platform/media/videoview.h"
 
 #include <QActionGroup>
+#include <QCoreApplication>
 #include <QCursor>
+#include <QElapsedTimer>
 #include <QEvent>
 #include <QGuiApplication>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QResizeEvent>
 #include <QScreen>
+#include <QShortcut>
+#include <QThread>
+#include <QWindow>
 #include <QVBoxLayout>
 #include <cmath>
 
@@ -46,7 +51,12 @@ MediaPlayer::MediaPlayer(QWidget* parent)
     connect(engine_, &MpvEngine::propertiesChanged, this, &MediaPlayer::stateChanged);
 }
 
-MediaPlayer::~MediaPlayer() = default;
+MediaPlayer::~MediaPlayer()
+{
+    // The engine goes first: it draws into the view, which may be in the full-screen window.
+    delete engine_;
+    delete fullScreen_;
+}
 
 MpvEngine& MediaPlayer::engine() const { return *engine_; }
 
@@ -99,19 +109,85 @@ void MediaPlayer::setDisplaySize(int size)
     displaySize_ = size;
     if (MpvEngine::nullOutput())
         return;
-    if (size == 3 && !fileName_.isEmpty()) {
-        // Full screen: the view leaves the control for a screen of its own; a double click brings it back.
-        view_->setParent(nullptr);
-        view_->setWindowFlag(Qt::FramelessWindowHint);
-        // Without a window manager showFullScreen alone leaves the size as it was.
-        if (QScreen* s = screen())
-            view_->setGeometry(s->geometry());
-        view_->showFullScreen();
-    } else if (view_->parentWidget() != this) {
-        view_->setParent(this);
-        layout()->addWidget(view_);
-        view_->show();
+    if (size == 3 && !fileName_.isEmpty())
+        enterFullScreen();
+    else
+        leaveFullScreen();
+}
+
+bool MediaPlayer::isFullScreen() const { return fullScreen_ && view_->parentWidget() == fullScreen_; }
+
+void MediaPlayer::enterFullScreen()
+{
+    // The view moves, as a native child, into a frameless window over the whole screen. Its own native
+    // window goes with it (the engine keeps drawing into the same window), so it can come back the same
+    // way; Escape or a double click brings it back.
+    if (!fullScreen_) {
+        fullScreen_ = new QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint);
+        fullScreen_->setObjectName(QStringLiteral("mpFullScreen"));
+        fullScreen_->setWindowTitle(window()->windowTitle());
+        auto* layout = new QVBoxLayout(fullScreen_);
+        layout->setContentsMargins(0, 0, 0, 0);
+        auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), fullScreen_);
+        connect(escape, &QShortcut::activated, this, [this] { setDisplaySize(4); });
     }
+    if (isFullScreen())
+        return;
+    fullScreen_->winId();  // the view's window needs a native parent to move into
+    fullScreen_->layout()->addWidget(view_);
+    view_->show();
+    // Without a window manager showFullScreen alone leaves the size as it was.
+    if (QScreen* s = screen())
+        fullScreen_->setGeometry(s->geometry());
+    fullScreen_->showFullScreen();
+    fullScreen_->raise();
+    fullScreen_->activateWindow();
+}
+
+void MediaPlayer::waitForFullScreenPicture(int ms)
+{
+    if (!isFullScreen())
+        return;
+    QElapsedTimer clock;
+    clock.start();
+    QImage last;
+    while (clock.elapsed() < ms) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        if (!fullScreen_->windowHandle() || !fullScreen_->windowHandle()->isExposed()) {
+            QThread::msleep(5);
+            continue;
+        }
+        if (HasVideo() != true)
+            return;
+        // The engine draws on its own thread once it has taken the new size. Until the centre of the view
+        // shows the same picture twice, not black, the screen may still hold what was there before.
+        if (engine_->outputSize() != view_->size() * view_->devicePixelRatio()) {
+            QThread::msleep(5);
+            continue;
+        }
+        const QRect centre(view_->mapToGlobal(view_->rect().center()) - QPoint(32, 32), QSize(64, 64));
+        const QImage now =
+            view_->screen()->grabWindow(0, centre.x(), centre.y(), centre.width(), centre.height()).toImage();
+        if (!now.isNull() && now == last) {
+            for (int y = 0; y < now.height(); ++y)
+                for (int x = 0; x < now.width(); ++x)
+                    if (qGray(now.pixel(x, y)) > 24)
+                        return;
+        }
+        last = now;
+        QThread::msleep(40);
+    }
+}
+
+void MediaPlayer::leaveFullScreen()
+{
+    if (!isFullScreen())
+        return;
+    layout()->addWidget(view_);
+    view_->show();
+    layout()->activate();
+    fullScreen_->hide();
+    window()->activateWindow();
 }
 
 int MediaPlayer::PlayState() const
@@ -130,6 +206,8 @@ void MediaPlayer::setVolume(int volume)
 }
 
 bool MediaPlayer::ErrorFlag() const { return error_; }
+
+std::optional<bool> MediaPlayer::HasVideo() const { return engine_->hasVideo(); }
 
 long MediaPlayer::Bandwidth() const { return long(engine_->cacheSpeed() * 8.0); }
 
@@ -217,7 +295,7 @@ bool MediaPlayer::eventFilter(QObject* watched, QEvent* event)
             auto* m = static_cast<QMouseEvent*>(event);
             emit MouseMove(int(m->buttons()), int(m->modifiers() >> 25), int(m->position().x() * 15),
                            int(m->position().y() * 15));
-        } else if (event->type() == QEvent::MouseButtonDblClick && view_->parentWidget() != this) {
+        } else if (event->type() == QEvent::MouseButtonDblClick && isFullScreen()) {
             setDisplaySize(4);
         }
     }

@@ -6,6 +6,7 @@
 #include <QHash>
 #include <QWidget>
 #include <QString>
+#include <optional>
 
 class MpvEngine;
 class QMenu;
@@ -29,6 +30,10 @@ public:
     void setRate(double rate);
     int DisplaySize() const;                 // 3 full screen, 4 fit to the control
     void setDisplaySize(int size);
+    bool isFullScreen() const;               // the video shows over the whole screen
+    // Processes events until the full-screen picture is on the screen (for at most `ms` milliseconds):
+    // the window shown, and for a clip with a picture, its frame drawn at the screen's size.
+    void waitForFullScreenPicture(int ms);
     int PlayState() const;                   // 0 stopped, 1 paused, 2 playing
 
     // The control's own volume scale: 0 and -1 are the loudest, each -100 is one decibel quieter,
@@ -40,6 +45,8 @@ public:
     // Grows with every clip given (also the same path again), every stop and every start from the
     // beginning, so that a caller can tell the clip it began with from a later one of the same name.
     quint64 clipSerial() const { return clipSerial_; }
+    // Whether the clip shows a picture: empty while it opens, false for a clip of sound only.
+    std::optional<bool> HasVideo() const;
     long Bandwidth() const;                  // bits a second while streaming, 0 otherwise
     int BufferingProgress() const;           // 0..100
 
@@ -69,9 +76,13 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void enterFullScreen();
+    void leaveFullScreen();
+
     MpvEngine* engine_;
     VideoView* view_;
     QMenu* menu_ = nullptr;
+    QWidget* fullScreen_ = nullptr;  // the window the view moves into for full screen
     QString fileName_;
     double rate_ = 1.0;
     int displaySize_ = 4;

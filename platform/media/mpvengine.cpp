@@ -14,8 +14,9 @@ constexpr quint64 kLoadTag = quint64(1) << 40;
 constexpr quint64 kOpenHook = 1;
 // Play lists naming play lists are followed this deep; a list that names itself would go on for ever.
 constexpr int kMaxListDepth = 8;
+constexpr quint64 kTracksTag = quint64(1) << 41;
 
-enum Observed : uint64_t { TimePos = 1, Duration, Pause, IdleActive, Speed, Buffering, CacheSpeed, Metadata, VolumeProp, PathProp };
+enum Observed : uint64_t { TimePos = 1, Duration, Pause, IdleActive, Speed, Buffering, CacheSpeed, Metadata, VolumeProp, PathProp, OsdSize };
 
 QVariant nodeToVariant(const mpv_node* n)
 {
@@ -24,6 +25,12 @@ QVariant nodeToVariant(const mpv_node* n)
     case MPV_FORMAT_FLAG: return bool(n->u.flag);
     case MPV_FORMAT_INT64: return qlonglong(n->u.int64);
     case MPV_FORMAT_DOUBLE: return n->u.double_;
+    case MPV_FORMAT_NODE_ARRAY: {
+        QVariantList l;
+        for (int i = 0; i < n->u.list->num; ++i)
+            l.append(nodeToVariant(&n->u.list->values[i]));
+        return l;
+    }
     case MPV_FORMAT_NODE_MAP: {
         QVariantMap m;
         for (int i = 0; i < n->u.list->num; ++i)
@@ -86,6 +93,7 @@ MpvEngine::MpvEngine(QObject* parent) : QObject(parent)
     mpv_observe_property(handle_, VolumeProp, "volume", MPV_FORMAT_DOUBLE);
     mpv_observe_property(handle_, PathProp, "path", MPV_FORMAT_STRING);
     mpv_hook_add(handle_, kOpenHook, "on_load", 0);
+    mpv_observe_property(handle_, OsdSize, "osd-dimensions", MPV_FORMAT_NODE);
     mpv_set_wakeup_callback(
         handle_,
         [](void* self) {
@@ -158,6 +166,7 @@ void MpvEngine::load(const QString& url)
     currentEntry_ = -1;
     startedEntry_ = -1;
     loaded_ = false;
+    hasVideo_.reset();
     pendingSeek_ = -1;
     listEntries_.clear();
     currentDepth_ = 0;
@@ -194,6 +203,7 @@ void MpvEngine::stop()
     ++loadSeq_;
     idle_ = true;
     loaded_ = false;
+    hasVideo_.reset();
     pendingSeek_ = -1;
     timePos_ = 0;
     command({QStringLiteral("stop")});
@@ -261,6 +271,21 @@ void MpvEngine::handle(mpv_event* e)
                 entryEnded(end);
         }
         break;
+    case MPV_EVENT_GET_PROPERTY_REPLY:
+        if (e->reply_userdata == (kTracksTag | loadSeq_) && loaded_) {
+            const auto* p = static_cast<mpv_event_property*>(e->data);
+            bool video = false;
+            if (e->error >= 0 && p->format == MPV_FORMAT_NODE)
+                for (const QVariant& t : nodeToVariant(static_cast<mpv_node*>(p->data)).toList()) {
+                    const QVariantMap track = t.toMap();
+                    video = video || (track.value(QStringLiteral("type")) == QLatin1String("video") &&
+                                      track.value(QStringLiteral("selected")).toBool() &&
+                                      !track.value(QStringLiteral("albumart")).toBool());
+                }
+            hasVideo_ = video;
+            emit propertiesChanged();
+        }
+        break;
     case MPV_EVENT_START_FILE:
         startedEntry_ = static_cast<mpv_event_start_file*>(e->data)->playlist_entry_id;
         if (startedEntry_ == currentEntry_)
@@ -270,6 +295,8 @@ void MpvEngine::handle(mpv_event* e)
         // FILE_LOADED names no entry: it is the current clip's when the last started entry is.
         if (currentEntry_ >= 0 && startedEntry_ == currentEntry_) {
             loaded_ = true;
+            // The tracks mpv chose; the reply comes after every change that loading made.
+            mpv_get_property_async(handle_, kTracksTag | loadSeq_, "track-list", MPV_FORMAT_NODE);
             if (pendingSeek_ >= 0) {
                 const double s = pendingSeek_;
                 pendingSeek_ = -1;
@@ -305,6 +332,11 @@ void MpvEngine::handle(mpv_event* e)
                 timePos_ = *static_cast<double*>(p->data);
             break;
         case PathProp: path_ = has ? QString::fromUtf8(*static_cast<char**>(p->data)) : QString(); break;
+        case OsdSize: {
+            const QVariantMap d = has ? nodeToVariant(static_cast<mpv_node*>(p->data)).toMap() : QVariantMap();
+            outputSize_ = QSize(d.value(QStringLiteral("w")).toInt(), d.value(QStringLiteral("h")).toInt());
+            break;
+        }
         case Duration: if (has) duration_ = *static_cast<double*>(p->data); break;
         case Pause: paused_ = has && *static_cast<int*>(p->data); break;
         case IdleActive:

@@ -5,7 +5,10 @@
 #include <QObject>
 #include <QString>
 #include <QList>
+#include <QPair>
+#include <QSize>
 #include <QVariantMap>
+#include <optional>
 #include <utility>
 
 struct mpv_handle;
@@ -51,6 +54,11 @@ public:
     double cacheSpeed() const { return cacheSpeed_; }
     QString metadata(const QString& key) const;  // case-insensitive tag lookup
     QString path() const { return path_; }       // what mpv has open, empty when idle
+    // Whether the open clip shows a picture (a video track is playing; cover art does not count); empty
+    // until the clip's tracks are known.
+    std::optional<bool> hasVideo() const { return hasVideo_; }
+    // The size in pixels the video output last drew at (empty with no video output).
+    QSize outputSize() const { return outputSize_; }
 
 signals:
     void fileStarted();
@@ -82,6 +90,8 @@ private:
     bool listPlayed_ = false;      // an entry of the current clip played to its end
     long long startedEntry_ = -1;  // entry of the last START_FILE
     bool loaded_ = false;
+    std::optional<bool> hasVideo_;
+    QSize outputSize_;
     double pendingSeek_ = -1;      // a seek asked for while the clip was opening
     QString path_;
     double timePos_ = 0;

@@ -3,9 +3,12 @@
 #include "platform/media/mpvengine.h"
 #include "platform/media/videoview.h"
 
+#include <QEvent>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHash>
 #include <QPushButton>
+#include <QShortcut>
 #include <QSignalBlocker>
 #include <QSlider>
 #include <QTimer>
@@ -57,6 +60,10 @@ RealAudio::RealAudio(const QString& console, Part part, QWidget* parent)
         auto* view = new VideoView(this);
         layout->addWidget(view);
         console_->picture = view;
+        // Escape or a double click on the picture leaves full screen for the window's normal place.
+        view->installEventFilter(this);
+        auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), view);
+        connect(escape, &QShortcut::activated, this, &RealAudio::leaveFullScreen);
     } else {
         auto* play = new QPushButton(QStringLiteral("▶"), this);
         auto* stop = new QPushButton(QStringLiteral("■"), this);
@@ -145,8 +152,25 @@ void RealAudio::SetPosition(long ms)
 void RealAudio::SetFullScreen()
 {
     ++console_->fullScreen;
-    if (console_->picture && !MpvEngine::nullOutput())
-        console_->picture->window()->showFullScreen();
+    if (console_->picture && !MpvEngine::nullOutput()) {
+        QWidget* w = console_->picture->window();
+        w->showFullScreen();
+        w->activateWindow();
+    }
+}
+
+void RealAudio::leaveFullScreen()
+{
+    QWidget* w = window();
+    if (w->isFullScreen())
+        w->showNormal();
+}
+
+bool RealAudio::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::MouseButtonDblClick && watched == console_->picture)
+        leaveFullScreen();
+    return QWidget::eventFilter(watched, event);
 }
 
 int RealAudio::fullScreenRequests() const { return console_->fullScreen; }

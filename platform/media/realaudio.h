@@ -28,13 +28,18 @@ public:
     // kind the player does not open); cleared by a new source, DoPlay and DoStop.
     bool ErrorFlag() const;
     void SetPosition(long ms);
-    // Shows the picture over the whole screen (the window calls it when maximised).
+    // Shows the picture over the whole screen (the window calls it when maximised); Escape or a double
+    // click on the picture brings the window back to its normal place.
     void SetFullScreen();
     int fullScreenRequests() const;
 
     QSize sizeHint() const override;
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
+    void leaveFullScreen();
     struct Console;
     static Console& console(const QString& name);
     void refreshPanel();

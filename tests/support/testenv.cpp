@@ -86,17 +86,30 @@ QString writeWav(const QString& path, double seconds, int rate)
     return path;
 }
 
-bool writeRealMediaClip(const QString& path)
+bool writeMedia(const QString& path, const QStringList& ffmpegArgs)
 {
     const QString ffmpeg = QStandardPaths::findExecutable(QStringLiteral("ffmpeg"));
     if (ffmpeg.isEmpty())
         return false;
     QDir().mkpath(QFileInfo(path).absolutePath());
     QProcess p;
-    p.start(ffmpeg, {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-f"), QStringLiteral("lavfi"),
-                     QStringLiteral("-i"), QStringLiteral("sine=frequency=440:duration=8"), QStringLiteral("-c:a"),
-                     QStringLiteral("ac3"), QStringLiteral("-y"), path});
-    return p.waitForFinished(30000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
+    p.start(ffmpeg, QStringList{QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-y")} + ffmpegArgs +
+                        QStringList{path});
+    return p.waitForFinished(60000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
+}
+
+bool writeRealMediaClip(const QString& path)
+{
+    return writeMedia(path, {QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
+                             QStringLiteral("sine=frequency=440:duration=8"), QStringLiteral("-c:a"),
+                             QStringLiteral("ac3")});
+}
+
+bool writeTestVideo(const QString& path, double seconds, const QString& size)
+{
+    return writeMedia(path, {QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
+                             QStringLiteral("testsrc=size=%1:rate=25").arg(size), QStringLiteral("-t"),
+                             QString::number(seconds), QStringLiteral("-pix_fmt"), QStringLiteral("yuv420p")});
 }
 
 bool waitFor(const std::function<bool()>& cond, int ms)

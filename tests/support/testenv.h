@@ -2,6 +2,7 @@
 // Per-test surroundings: a temporary program folder, config folder and data folder, so that every test
 // works on real files that nobody else sees.
 #include <QString>
+#include <QStringList>
 #include <QTemporaryDir>
 #include <QByteArray>
 #include <functional>
@@ -35,6 +36,11 @@ QString writeWav(const QString& path, double seconds, int rate = 8000);
 
 // Writes an eight-second RealMedia clip (ac3 audio) with ffmpeg; false when ffmpeg is missing or fails.
 bool writeRealMediaClip(const QString& path);
+// Makes `path` with ffmpeg from the arguments that come before the output (e.g. "-f", "lavfi", "-i",
+// "sine=duration=2"); returns false when ffmpeg is missing or fails.
+bool writeMedia(const QString& path, const QStringList& ffmpegArgs);
+// A colourful test picture (bars and a moving counter), `size` pixels, `seconds` long, H.264 in `path`.
+bool writeTestVideo(const QString& path, double seconds, const QString& size = QStringLiteral("320x240"));
 
 // Processes events until `cond` holds or `ms` milliseconds have passed; returns whether it holds.
 bool waitFor(const std::function<bool()>& cond, int ms = 8000);
