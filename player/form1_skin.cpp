@@ -93,7 +93,7 @@ void Form1::buildSkin()
     Image5[3] = button("Image5_3", Picture2, QRect(1500, 3300, 480, 480));
     Image5[4] = button("Image5_4", Picture2, QRect(2100, 3300, 480, 480));
     swapping(Image5[0], QStringLiteral("add"), run(&ai_Command));
-    swapping(Image5[1], QStringLiteral("ra"), run(&radio_Command));
+    swapping(Image5[1], QStringLiteral("ra"), [this] { selecta_Click(); });
     swapping(Image5[2], QStringLiteral("cd"), run(&cp_Command));
     swapping(Image5[3], QStringLiteral("ps"), [this] { ps_Click(); });
     swapping(Image5[4], QStringLiteral("ns"), [this] { et_Click(); });

@@ -8,6 +8,7 @@
 #include "platform/settings.h"
 #include "player/form7.h"
 #include "player/frmabout.h"
+#include "player/tools/radio.h"
 #include "player/tools/scr1.h"
 #include "player/tools/scrset.h"
 #include "ui/filelistbox.h"
@@ -46,3 +47,11 @@ void Form1::scrs_Click()
 }
 
 void Form1::scrsets_Click() { SCRSET::instance().showModal(); }
+
+void Form1::selecta_Click()
+{
+    Radio& radio = Radio::instance();
+    radio.show();
+    radio.raise();
+    radio.activateWindow();
+}

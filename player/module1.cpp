@@ -8,6 +8,7 @@
 #include "player/loadk.h"
 #include "player/rmf.h"
 #include "player/tools/form4.h"
+#include "player/tools/radio.h"
 #include "player/tools/scr1.h"
 #include "player/tools/scrset.h"
 #include "player/she.h"
@@ -74,6 +75,7 @@ void Main(const QString& commandLine)
 
 void EndProgram()
 {
+    SingleWindow<Radio>::release();
     SingleWindow<SCR1>::release();
     SingleWindow<SCRSET>::release();
     SingleWindow<Form7>::release();

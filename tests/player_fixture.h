@@ -11,6 +11,7 @@
 #include "player/module1.h"
 #include "player/rmf.h"
 #include "player/tools/form4.h"
+#include "player/tools/radio.h"
 #include "player/tools/scr1.h"
 #include "player/tools/scrset.h"
 #include "tests/support/testenv.h"
@@ -27,6 +28,7 @@
 
 inline void releaseWindows()
 {
+    SingleWindow<Radio>::release();
     SingleWindow<SCR1>::release();
     SingleWindow<SCRSET>::release();
     SingleWindow<Form4>::release();
