@@ -271,6 +271,7 @@ void Form1::buildMenus()
     connect(scrs, &MenuItem::Click, this, &Form1::scrs_Click);
     connect(scrsets, &MenuItem::Click, this, &Form1::scrsets_Click);
     connect(selecta, &MenuItem::Click, this, &Form1::selecta_Click);
+    connect(PPs, &MenuItem::Click, this, &Form1::PPs_Click);
 
     // The label strip stands for the top menus, in this order.
     const QList<QObject*> strip{fl, ac, rndg, ca, vol, h, ab, exitc};

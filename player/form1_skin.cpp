@@ -109,7 +109,7 @@ void Form1::buildSkin()
     swapping(Image2, QStringLiteral("pa"), run(&pdvd_Command));
     swapping(Image3, QStringLiteral("pu"), [this] { pa_Click(); });
     bordered(Image4, run(&sj_Command));
-    bordered(Image8, run(&PPs_Command));
+    bordered(Image8, [this] { PPs_Click(); });
     bordered(Image9, run(&ms_Command));
     bordered(Image10, [this] { scrs_Click(); });
     bordered(Image11, run(&dab_Command));

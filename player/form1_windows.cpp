@@ -11,6 +11,7 @@
 #include "player/tools/radio.h"
 #include "player/tools/scr1.h"
 #include "player/tools/scrset.h"
+#include "player/tools/shower.h"
 #include "ui/filelistbox.h"
 
 #include <QPointer>
@@ -55,3 +56,5 @@ void Form1::selecta_Click()
     radio.raise();
     radio.activateWindow();
 }
+
+void Form1::PPs_Click() { Shower::instance().showModal(); }

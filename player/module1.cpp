@@ -11,6 +11,7 @@
 #include "player/tools/radio.h"
 #include "player/tools/scr1.h"
 #include "player/tools/scrset.h"
+#include "player/tools/shower.h"
 #include "player/she.h"
 
 #include <QApplication>
@@ -75,6 +76,7 @@ void Main(const QString& commandLine)
 
 void EndProgram()
 {
+    SingleWindow<Shower>::release();
     SingleWindow<Radio>::release();
     SingleWindow<SCR1>::release();
     SingleWindow<SCRSET>::release();
