@@ -274,6 +274,8 @@ void Form1::buildMenus()
     connect(web, &MenuItem::Click, this, &Form1::web_Click);
     connect(scrs, &MenuItem::Click, this, &Form1::scrs_Click);
     connect(scrsets, &MenuItem::Click, this, &Form1::scrsets_Click);
+    connect(selecta, &MenuItem::Click, this, &Form1::selecta_Click);
+    connect(PPs, &MenuItem::Click, this, &Form1::PPs_Click);
 
     // The label strip stands for the top menus, in this order.
     const QList<QObject*> strip{fl, ac, rndg, ca, vol, h, ab, exitc};

@@ -94,6 +94,8 @@ public:
     void scrs_Click();     // the screen saver with the stored settings
     void scrsets_Click();  // the screen saver's settings
     void ms_Click();  // the media search, modeless
+    void selecta_Click();  // the internet radio, modeless
+    void PPs_Click();      // the picture and list browser, modal
 
     // --- skin buttons, label strip, hover highlight ---
     SkinLabel* Image1 = nullptr;       // the window's background picture
@@ -123,8 +125,7 @@ public slots:
 
 public:
     // Commands that windows built later complete; until then their buttons do nothing.
-    std::function<void()> cp_Command, radio_Command, ai_Command, PPs_Command, dab_Command, pv_Command,
-        pdvd_Command;
+    std::function<void()> cp_Command, ai_Command, dab_Command, pv_Command, pdvd_Command;
 
     // --- shutdown ---
     void exitc_Click();

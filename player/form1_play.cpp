@@ -133,23 +133,9 @@ void Form1::Tfs()
     }
 }
 
-void Form1::et_Click()
-{
-    const int n = List2->ListCount();
-    if (n == 0)
-        return;
-    const int i = List2->ListIndex();
-    List2->setListIndex(i < 0 || i + 1 >= n ? 0 : i + 1);
-}
+void Form1::et_Click() { List2->selectNext(); }
 
-void Form1::ps_Click()
-{
-    const int n = List2->ListCount();
-    const int i = List2->ListIndex();
-    if (n == 0 || i < 0)
-        return;
-    List2->setListIndex(i == 0 ? n - 1 : i - 1);
-}
+void Form1::ps_Click() { List2->selectPrevious(); }
 
 void Form1::play_Click()
 {

@@ -93,7 +93,7 @@ void Form1::buildSkin()
     Image5[3] = button("Image5_3", Picture2, QRect(1500, 3300, 480, 480));
     Image5[4] = button("Image5_4", Picture2, QRect(2100, 3300, 480, 480));
     swapping(Image5[0], QStringLiteral("add"), run(&ai_Command));
-    swapping(Image5[1], QStringLiteral("ra"), run(&radio_Command));
+    swapping(Image5[1], QStringLiteral("ra"), [this] { selecta_Click(); });
     swapping(Image5[2], QStringLiteral("cd"), run(&cp_Command));
     swapping(Image5[3], QStringLiteral("ps"), [this] { ps_Click(); });
     swapping(Image5[4], QStringLiteral("ns"), [this] { et_Click(); });
@@ -109,7 +109,7 @@ void Form1::buildSkin()
     swapping(Image2, QStringLiteral("pa"), run(&pdvd_Command));
     swapping(Image3, QStringLiteral("pu"), [this] { pa_Click(); });
     bordered(Image4, [this] { sj_Click(); });
-    bordered(Image8, run(&PPs_Command));
+    bordered(Image8, [this] { PPs_Click(); });
     bordered(Image9, [this] { ms_Click(); });
     bordered(Image10, [this] { scrs_Click(); });
     bordered(Image11, run(&dab_Command));

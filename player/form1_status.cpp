@@ -63,6 +63,9 @@ bool Form1::dropFailedClip(bool fromMp)
     const int selected = List2->ListIndex();
     if ((fromMp && PlayerInactive) || !isVisible() || selected < 0)
         return false;
+    // A clip opened from elsewhere (an address, a radio station) is no row of the list.
+    if (fromMp && mp->FileName() != List1->List(selected))
+        return false;
     // Only a file that is there but cannot be played is dropped; one that went away while it played
     // (its drive unplugged) is passed over and kept.
     if (passOverMissing(selected))

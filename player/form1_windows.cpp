@@ -9,8 +9,10 @@
 #include "player/compact/find.h"
 #include "player/form7.h"
 #include "player/frmabout.h"
+#include "player/tools/radio.h"
 #include "player/tools/scr1.h"
 #include "player/tools/scrset.h"
+#include "player/tools/shower.h"
 #include "ui/filelistbox.h"
 
 #include <QPointer>
@@ -49,3 +51,13 @@ void Form1::scrs_Click()
 }
 
 void Form1::scrsets_Click() { SCRSET::instance().showModal(); }
+
+void Form1::selecta_Click()
+{
+    Radio& radio = Radio::instance();
+    radio.show();
+    radio.raise();
+    radio.activateWindow();
+}
+
+void Form1::PPs_Click() { Shower::instance().showModal(); }

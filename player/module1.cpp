@@ -16,8 +16,10 @@
 #include "player/loadk.h"
 #include "player/rmf.h"
 #include "player/tools/form4.h"
+#include "player/tools/radio.h"
 #include "player/tools/scr1.h"
 #include "player/tools/scrset.h"
+#include "player/tools/shower.h"
 #include "player/she.h"
 
 #include <QApplication>
@@ -83,6 +85,8 @@ void Main(const QString& commandLine)
 
 void EndProgram()
 {
+    SingleWindow<Shower>::release();
+    SingleWindow<Radio>::release();
     SingleWindow<SCR1>::release();
     SingleWindow<SCRSET>::release();
     SingleWindow<Form7>::release();

@@ -18,12 +18,15 @@
 #include "player/module1.h"
 #include "player/rmf.h"
 #include "player/tools/form4.h"
+#include "player/tools/radio.h"
 #include "player/tools/scr1.h"
 #include "player/tools/scrset.h"
+#include "player/tools/shower.h"
 #include "tests/support/testenv.h"
 
 #include "Riviviv/brimlet.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QLibrary>
 #include <QElapsedTimer>
@@ -34,6 +37,8 @@
 
 inline void releaseWindows()
 {
+    SingleWindow<Shower>::release();
+    SingleWindow<Radio>::release();
     SingleWindow<SCR1>::release();
     SingleWindow<SCRSET>::release();
     SingleWindow<Cs>::release();
@@ -82,6 +87,21 @@ struct NoticeWatcher {
         timer.start();
     }
 };
+
+// Runs `open`, which shows a window modally, and `during` once a modal window is up (to close it).
+inline void whileModal(const std::function<void()>& open, const std::function<void()>& during)
+{
+    QTimer poll;
+    poll.setInterval(10);
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (!QApplication::activeModalWidget())
+            return;
+        poll.stop();
+        during();
+    });
+    poll.start();
+    open();
+}
 
 struct PlayerFixture {
     std::unique_ptr<TestEnv> env;

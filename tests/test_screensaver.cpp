@@ -96,20 +96,6 @@ class ScreenSaverTest : public QObject {
         return s.grab(QRect(QPoint(0, 0), size)).toImage().convertToFormat(QImage::Format_RGB32);
     }
     // Runs `during` once the modal window that `open` shows is up.
-    static void whileModal(const std::function<void()>& open, const std::function<void()>& during)
-    {
-        QTimer poll;
-        poll.setInterval(10);
-        QObject::connect(&poll, &QTimer::timeout, [&] {
-            if (!QApplication::activeModalWidget())
-                return;
-            poll.stop();
-            during();
-        });
-        poll.start();
-        open();
-    }
-
 private slots:
     void cleanup()
     {

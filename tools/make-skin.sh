@@ -38,6 +38,14 @@ single screensaver 36 34 "Zz" 13
 single dabs 36 34 "Tt" 13
 single vcd 36 34 "VCD" 10
 
+# The radio window's tree icons, 16 x 16: a region is a small globe, a station a mast with its waves.
+convert -size 16x16 xc:none -fill '#2f6fb3' -stroke '#0d1117' -strokewidth 1 -draw 'circle 7.5,7.5 7.5,1' \
+  -fill none -stroke '#dfe6f2' -draw 'ellipse 7.5,7.5 3,6.5 0,360' -draw 'line 1,7.5 14,7.5' \
+  -depth 8 -define png:exclude-chunks=date,time "$out/region.png"
+convert -size 16x16 xc:none -stroke '#2f8f6f' -strokewidth 2 -draw 'line 7.5,6 4,15' -draw 'line 7.5,6 11,15' \
+  -fill '#ff7a45' -stroke none -draw 'circle 7.5,5 7.5,3' -fill none -stroke '#2f8f6f' -strokewidth 1 \
+  -draw 'arc 2,0 13,10 200,340' -depth 8 -define png:exclude-chunks=date,time "$out/station.png"
+
 # The window's background: a dark blue field with a soft highlight.
 convert -size 340x250 gradient:'#27334a'-'#0f141d' \
   \( -size 340x250 radial-gradient:'#3b4c6e'-none \) -compose over -composite -depth 8 -colors 64 "$out/background.png"

@@ -206,3 +206,21 @@ void ListBox::keyPressEvent(QKeyEvent* e)
         emit Click();
     }
 }
+
+void ListBox::selectNext()
+{
+    const int n = ListCount();
+    if (n == 0)
+        return;
+    const int i = ListIndex();
+    setListIndex(i < 0 || i + 1 >= n ? 0 : i + 1);
+}
+
+void ListBox::selectPrevious()
+{
+    const int n = ListCount();
+    const int i = ListIndex();
+    if (n == 0 || i < 0)
+        return;
+    setListIndex(i == 0 ? n - 1 : i - 1);
+}

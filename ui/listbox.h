@@ -39,6 +39,10 @@ public:
     // raises Click.
     int ListIndex() const;
     void setListIndex(int index);
+    // Selects the next row, the first after the last or when none is selected; nothing in an empty list.
+    void selectNext();
+    // Selects the row before, the last before the first; nothing when no row is selected.
+    void selectPrevious();
 
     // The width in pixels across which the rows can be scrolled (the list box's horizontal extent): every
     // row is laid out that wide, and a horizontal scroll bar shows when it is wider than the list. 0, the

@@ -78,7 +78,7 @@ bool Form4::SetWallpaper(const QPixmap& picture, QWidget* parent)
 {
     const QString path = wallpaperPath();
     if (!saveBitmap(picture, path)) {
-        Dialogs::MsgBox(QStringLiteral("The captured picture could not be saved to ") + path +
+        Dialogs::MsgBox(QStringLiteral("The picture could not be saved to ") + path +
                             QStringLiteral(", so the desktop wallpaper was not changed."),
                         Dialogs::OKOnly, QStringLiteral("PellumPlayer"), parent);
         return false;
