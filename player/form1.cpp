@@ -382,8 +382,11 @@ void Form1::Form_Unload(int& cancel)
     Timer3->stop();
     mp->setFileName(QString());
     const QString afore = ProgramFolder::file(QStringLiteral("afore.pellum"));
-    if (!PlayListFile::write(afore, List1->items()))
-        qWarning("PellumPlayer: could not write the play list to %s", qPrintable(afore));
+    QStringList leftOut;
+    QString error;
+    if (!PlayListFile::write(afore, List1->items(), &leftOut, &error))
+        qWarning("PellumPlayer: could not write the play list to %s: %s", qPrintable(afore), qPrintable(error));
+    PlayListFile::tellLeftOut(afore, leftOut, this);
     SettingsStore::SaveSetting(QStringLiteral("start"), QStringLiteral("form1"));
     int state = 0;
     if (windowState() & Qt::WindowMinimized)

@@ -3,6 +3,8 @@
 #include <QString>
 #include <QStringList>
 
+class QWidget;
+
 namespace PlayListFile {
 
 enum class Rule {
@@ -18,8 +20,19 @@ bool read(const QString& path, Rule rule, QStringList* lines);
 // The lines of `text` by `rule`.
 QStringList apply(const QStringList& allLines, Rule rule);
 
-// Writes the list whole (UTF-8, CR LF after every line); an empty list gives an empty file.
-bool write(const QString& path, const QStringList& lines);
+// Writes the list whole, each row in the bytes it was read in (a new row as UTF-8), CR LF after every
+// line; an empty list gives an empty file. A path that holds a line break cannot stand as a line: it is
+// left out and named in `leftOut` (it stays in the list of this session). Returns false, with the reason
+// in `error`, when the file cannot be written; the file there before is then unchanged.
+bool write(const QString& path, const QStringList& lines, QStringList* leftOut = nullptr,
+           QString* error = nullptr);
+
+// write for saves the window must not wait on: the rows' bytes are made now, the file is written on a
+// worker thread (a failure is logged); every later write waits for it first.
+void writeLater(const QString& path, const QStringList& lines, QStringList* leftOut = nullptr);
+
+// Tells the user, in one message, which files a write of the list file `file` left out (none: nothing).
+void tellLeftOut(const QString& file, const QStringList& leftOut, QWidget* parent = nullptr);
 
 // Whether a path names a list file by its last letters (case ignored): "pellum", and with
 // `withM3uPls` also "m3u" and "pls".
