@@ -1,5 +1,6 @@
 #include "player/form1.h"
 
+#include "platform/dialogs.h"
 #include "platform/flash/shockwaveflash.h"
 #include "platform/media/mediaplayer.h"
 #include "platform/programfolder.h"
@@ -384,9 +385,12 @@ void Form1::Form_Unload(int& cancel)
     const QString afore = ProgramFolder::file(QStringLiteral("afore.pellum"));
     QStringList leftOut;
     QString error;
-    if (!PlayListFile::write(afore, List1->items(), &leftOut, &error))
+    const bool written = PlayListFile::write(afore, List1->items(), &leftOut, &error);
+    if (!written)
         qWarning("PellumPlayer: could not write the play list to %s: %s", qPrintable(afore), qPrintable(error));
     PlayListFile::tellLeftOut(afore, leftOut, this);
+    if (!written)
+        offerSaveElsewhere(afore, error);
     SettingsStore::SaveSetting(QStringLiteral("start"), QStringLiteral("form1"));
     int state = 0;
     if (windowState() & Qt::WindowMinimized)
@@ -395,6 +399,24 @@ void Form1::Form_Unload(int& cancel)
         state = 2;
     SettingsStore::SaveSetting(QStringLiteral("form1st"), QString::number(state));
     Module1::EndProgram();
+}
+
+void Form1::offerSaveElsewhere(const QString& afore, const QString& error)
+{
+    // The file there before is whole (the writer replaces it only once the new one is complete).
+    const QString told = GL(QStringLiteral("listnotsaved"), QStringLiteral("The play list could not be saved as")) +
+                         QLatin1Char(' ') + afore + QStringLiteral(" (") + error + QStringLiteral(").\n") +
+                         GL(QStringLiteral("listkept"), QStringLiteral("The list saved there before is kept unchanged."));
+    if (List1->ListCount() == 0) {
+        Dialogs::MsgBox(told, Dialogs::OKOnly, QStringLiteral("PellumPlayer"), this);
+        return;
+    }
+    const QString ask = told + QLatin1Char('\n') +
+                        GL(QStringLiteral("saveelsewhere"), QStringLiteral("Save this play list elsewhere?"));
+    while (Dialogs::MsgBox(ask, Dialogs::YesNo, QStringLiteral("PellumPlayer"), this) == Dialogs::Yes) {
+        if (saveListAs())
+            return;
+    }
 }
 
 void Form1::exitc_Click()
