@@ -388,9 +388,11 @@ void Form1::Form_Unload(int& cancel)
     const bool written = PlayListFile::write(afore, List1->items(), &leftOut, &error);
     if (!written)
         qWarning("PellumPlayer: could not write the play list to %s: %s", qPrintable(afore), qPrintable(error));
-    PlayListFile::tellLeftOut(afore, leftOut, this);
-    if (!written)
-        offerSaveElsewhere(afore, error);
+    if (Module1::MayAskUser()) {
+        PlayListFile::tellLeftOut(afore, leftOut, this);
+        if (!written)
+            offerSaveElsewhere(afore, error);
+    }
     SettingsStore::SaveSetting(QStringLiteral("start"), QStringLiteral("form1"));
     int state = 0;
     if (windowState() & Qt::WindowMinimized)

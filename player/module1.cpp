@@ -1,6 +1,8 @@
 #include "player/module1.h"
 
 #include "platform/dialogs.h"
+#include "platform/programfolder.h"
+#include "platform/sessionend.h"
 #include "platform/settings.h"
 #include "player/compact/cs.h"
 #include "player/compact/find.h"
@@ -14,6 +16,7 @@
 #include "player/form7.h"
 #include "player/frmabout.h"
 #include "player/loadk.h"
+#include "player/playlistfile.h"
 #include "player/rmf.h"
 #include "player/tools/form4.h"
 #include "player/tools/scr1.h"
@@ -22,6 +25,8 @@
 
 #include <QApplication>
 #include <QIcon>
+#include <QPointer>
+#include <QSet>
 #include <QStringList>
 #include <QTimer>
 #include <clocale>
@@ -36,7 +41,56 @@ QString& LanguagePath()
 
 namespace {
 
-void openCdPlayer() { Form1::instance().show(); }
+struct ModeInUse {
+    QPointer<ListBox> list;
+    std::function<void()> exit;
+    QList<QMetaObject::Connection> watching;
+    QTimer* writeTimer = nullptr;
+    QSet<QString> toldLeftOut;     // left-out paths the user has heard of from a write of the list
+    std::function<bool()> mayAsk;  // set while the session ends
+};
+
+ModeInUse& mode()
+{
+    static ModeInUse m;
+    return m;
+}
+
+// The list of the mode in use, written as the exit writes it but on a worker thread. Failures are only
+// logged: the exit road tells the user. A path left out is told once in the session.
+void writeModeList()
+{
+    ModeInUse& m = mode();
+    if (!m.list)
+        return;
+    const QString afore = ProgramFolder::file(QStringLiteral("afore.pellum"));
+    QStringList leftOut;
+    PlayListFile::writeLater(afore, m.list->items(), &leftOut);
+    QStringList news;
+    for (const QString& p : leftOut)
+        if (!m.toldLeftOut.contains(p))
+            news << p;
+    m.toldLeftOut.unite(QSet<QString>(news.begin(), news.end()));
+    if (MayAskUser())
+        PlayListFile::tellLeftOut(afore, news, m.list->window());
+}
+
+void useMainWindow(Form1& f)
+{
+    QPointer<Form1> p(&f);
+    SetModeInUse(f.List1, [p] {
+        if (p)
+            p->exitc_Click();
+        else
+            QCoreApplication::exit(0);
+    });
+}
+
+void openCdPlayer()
+{
+    Form1::instance().show();
+    useMainWindow(Form1::instance());
+}
 
 // A settings file that cannot be written is told once: the player goes on with the values in memory.
 void tellSettingsNotSaved(const QString& file, const QString& reason)
@@ -74,6 +128,7 @@ void Main(const QString& commandLine)
     }
     Form1& f = Form1::instance();
     f.show();
+    useMainWindow(f);
     if (!commandLine.isEmpty()) {
         f.List1->AddItem(commandLine);
         f.REL();
@@ -81,8 +136,59 @@ void Main(const QString& commandLine)
     }
 }
 
+void SetModeInUse(ListBox* list, std::function<void()> exit)
+{
+    ModeInUse& m = mode();
+    for (const QMetaObject::Connection& c : m.watching)
+        QObject::disconnect(c);
+    m.watching.clear();
+    m.list = list;
+    m.exit = std::move(exit);
+    if (!m.writeTimer) {
+        m.writeTimer = new QTimer(qApp);
+        m.writeTimer->setSingleShot(true);
+        m.writeTimer->setInterval(ListWriteDelay);
+        QObject::connect(m.writeTimer, &QTimer::timeout, qApp, writeModeList);
+    }
+    m.writeTimer->stop();
+    if (!list)
+        return;
+    // Every change restarts the wait, so a run of changes is written once.
+    QAbstractItemModel* model = list->model();
+    QTimer* t = m.writeTimer;
+    auto changed = [t] { t->start(); };
+    m.watching = {
+        QObject::connect(model, &QAbstractItemModel::rowsInserted, t, changed),
+        QObject::connect(model, &QAbstractItemModel::rowsRemoved, t, changed),
+        QObject::connect(model, &QAbstractItemModel::rowsMoved, t, changed),
+        QObject::connect(model, &QAbstractItemModel::modelReset, t, changed),
+        QObject::connect(model, &QAbstractItemModel::dataChanged, t, changed),
+        QObject::connect(model, &QAbstractItemModel::layoutChanged, t, changed),
+    };
+}
+
+void ExitModeInUse()
+{
+    // Copied: the exit road may put another mode in place while it runs.
+    const std::function<void()> exit = mode().exit;
+    if (exit)
+        exit();
+    else
+        QCoreApplication::exit(0);
+}
+
+void EndSession(const std::function<bool()>& mayAsk)
+{
+    mode().mayAsk = mayAsk;
+    ExitModeInUse();
+    mode().mayAsk = nullptr;
+}
+
+bool MayAskUser() { return !mode().mayAsk || mode().mayAsk(); }
+
 void EndProgram()
 {
+    SetModeInUse(nullptr, nullptr);
     SingleWindow<SCR1>::release();
     SingleWindow<SCRSET>::release();
     SingleWindow<Form7>::release();
@@ -113,6 +219,7 @@ int run(int argc, char** argv)
     // are joined again.
     QStringList args = QCoreApplication::arguments();
     args.removeFirst();
+    SessionEnd::watch([](const std::function<bool()>& mayAsk) { EndSession(mayAsk); });
     Main(args.join(QLatin1Char(' ')));
     // For start-up measurements: leave as soon as the first window has been shown and painted.
     if (qEnvironmentVariableIsSet("PELLUM_QUIT_WHEN_SHOWN"))

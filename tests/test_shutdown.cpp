@@ -1,10 +1,13 @@
-// The exit road when afore.pellum cannot be written.
+// The exit road at the session's end and when afore.pellum cannot be written, and the list's background
+// save: the real player program in a child process, and the main window in this one.
 #include "platform/programfolder.h"
 #include "player/playlistfile.h"
 #include "tests/player_fixture.h"
 
 #include <QDir>
 #include <QFileInfo>
+#include <QProcess>
+#include <QStandardPaths>
 
 #include <csignal>
 #include <sys/resource.h>
@@ -46,6 +49,21 @@ class ShutdownTest : public QObject {
 
     QString afore() const { return ProgramFolder::file(QStringLiteral("afore.pellum")); }
 
+    // The player program with this test's program folder and settings, headless, `args` on its command line.
+    void startPlayer(QProcess& p, const QStringList& args, const QString& platform = QStringLiteral("offscreen"))
+    {
+        QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
+        e.insert(QStringLiteral("QT_QPA_PLATFORM"), platform);
+        e.insert(QStringLiteral("PELLUM_NULL_OUTPUT"), QStringLiteral("1"));
+        p.setProcessEnvironment(e);
+        p.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        p.start(QStringLiteral(PELLUM_PROGRAM), args);
+        QVERIFY(p.waitForStarted());
+    }
+
+    // The start-up has gone past the main window's load once the start counter is stored.
+    bool loaded() const { return fx.env->readFile(fx.env->settingsFile()).contains("uc=1"); }
+
     QStringList rows(int n) const
     {
         QStringList out;
@@ -55,6 +73,80 @@ class ShutdownTest : public QObject {
     }
 
 private slots:
+    // The session's end runs the exit road: this session's list and the start window are stored.
+    void signalRunsTheExit_data()
+    {
+        QTest::addColumn<int>("sig");
+        QTest::newRow("SIGTERM") << int(SIGTERM);
+        QTest::newRow("SIGHUP") << int(SIGHUP);
+    }
+    void signalRunsTheExit()
+    {
+        QFETCH(int, sig);
+        fx.freshEnv();
+        fx.env->writeFile("home/afore.pellum", "/m/previous.wav\r\n");
+        const QString song = writeWav(fx.env->path("song.wav"), 30.0);
+        QProcess p;
+        startPlayer(p, {song});
+        QVERIFY(waitFor([&] { return loaded(); }));
+        // Well before the background save: what is stored now comes from the exit.
+        ::kill(pid_t(p.processId()), sig);
+        QVERIFY(p.waitForFinished(10000));
+        QCOMPARE(p.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(p.exitCode(), 0);
+        QCOMPARE(fx.env->readFile(afore()), "/m/previous.wav\r\n" + song.toUtf8() + "\r\n");
+        SettingsStore::reset();
+        QCOMPARE(SettingsStore::GetSetting("start"), QStringLiteral("form1"));
+        QCOMPARE(SettingsStore::GetSetting("form1st"), QStringLiteral("0"));
+    }
+
+    // A change of the list is on disk a moment later, with no exit at all: a program killed, or one whose
+    // display went away, keeps this session's list.
+    void listChangeIsWrittenWithoutAnExit_data()
+    {
+        QTest::addColumn<bool>("loseDisplay");
+        QTest::newRow("killed") << false;
+        QTest::newRow("display lost") << true;
+    }
+    void listChangeIsWrittenWithoutAnExit()
+    {
+        QFETCH(bool, loseDisplay);
+        fx.freshEnv();
+        fx.env->writeFile("home/afore.pellum", "/m/previous.wav\r\n");
+        const QString song = writeWav(fx.env->path("song.wav"), 30.0);
+        const QByteArray expected = "/m/previous.wav\r\n" + song.toUtf8() + "\r\n";
+        QProcess xvfb;
+        QProcess p;
+        if (loseDisplay) {
+            const QString server = QStandardPaths::findExecutable(QStringLiteral("Xvfb"));
+            if (server.isEmpty())
+                QSKIP("Xvfb is not installed");
+            const QString display = QStringLiteral(":%1").arg(90 + QCoreApplication::applicationPid() % 500);
+            xvfb.start(server, {display, QStringLiteral("-nolisten"), QStringLiteral("tcp")});
+            QVERIFY(xvfb.waitForStarted());
+            const QString socket = QStringLiteral("/tmp/.X11-unix/X") + display.mid(1);
+            QVERIFY(waitFor([&] { return QFileInfo::exists(socket); }));
+            qputenv("DISPLAY", display.toUtf8());
+            startPlayer(p, {song}, QStringLiteral("xcb"));
+            qunsetenv("DISPLAY");
+        } else {
+            startPlayer(p, {song});
+        }
+        QVERIFY(waitFor([&] { return loaded(); }, 15000));
+        QVERIFY(waitFor([&] { return fx.env->readFile(afore()) == expected; }, 8000));
+        if (loseDisplay) {
+            xvfb.kill();
+            xvfb.waitForFinished();
+            QVERIFY(p.waitForFinished(10000));
+        } else {
+            p.kill();
+            p.waitForFinished();
+        }
+        QCOMPARE(fx.env->readFile(afore()), expected);
+        SettingsStore::reset();
+        QCOMPARE(SettingsStore::GetSetting("start"), QString());  // no exit ran
+    }
+
     // afore.pellum cannot be written at exit: the user is told, the file there before stays whole, and the
     // exit goes on.
     void exitWriteFailureIsTold_data()
@@ -118,6 +210,39 @@ private slots:
         QCOMPARE(fx.env->readFile(elsewhere), QByteArray("/m/a.wav\r\n/m/b.wav\r\n"));
     }
 
+    // At the session's end the exit shows nothing unless the session manager lets it: a signal never does.
+    void sessionEndAsksOnlyWhenLet_data()
+    {
+        QTest::addColumn<bool>("mayAsk");
+        QTest::newRow("signal") << false;
+        QTest::newRow("session manager lets it") << true;
+    }
+    void sessionEndAsksOnlyWhenLet()
+    {
+        QFETCH(bool, mayAsk);
+        fx.freshEnv();
+        QVERIFY(QDir().mkpath(afore()));
+        Module1::Main(QString());
+        PlayerFixture::add(Form1::instance(), {"/m/a.wav", "/m/two\nlines.wav"});
+        Module1::EndSession([&] { return mayAsk; });
+        QCOMPARE(shownOf("msgbox").size(), mayAsk ? 2 : 0);
+        QCOMPARE(SettingsStore::GetSetting("start"), QStringLiteral("form1"));
+        QVERIFY(!Form1::isLoaded());
+    }
+
+    // The background save tells of a left-out row once in the session, not at every change.
+    void backgroundSaveTellsALeftOutRowOnce()
+    {
+        Form1& f = fx.fresh();
+        Module1::SetModeInUse(f.List1, nullptr);
+        PlayerFixture::add(f, {"/m/a.wav", "/m/two\nlines.wav"});
+        QVERIFY(waitFor([&] { return fx.env->readFile(afore()) == "/m/a.wav\r\n"; }));
+        QCOMPARE(shownOf("msgbox").size(), 1);
+        PlayerFixture::add(f, {"/m/c.wav"});
+        QVERIFY(waitFor([&] { return fx.env->readFile(afore()) == "/m/a.wav\r\n/m/c.wav\r\n"; }));
+        QCOMPARE(shownOf("msgbox").size(), 1);
+        Module1::SetModeInUse(nullptr, nullptr);
+    }
 };
 
 QTEST_MAIN(ShutdownTest)
