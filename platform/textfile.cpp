@@ -6,6 +6,7 @@
 #include <QStringDecoder>
 #include <QThreadPool>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <sys/stat.h>
@@ -169,7 +170,10 @@ QByteArray encodeLines(const QStringList& lines, QStringList* leftOut)
     char* p = begin;
     for (const QString& l : lines) {
         char* const start = p;
-        const auto it = known.isEmpty() ? known.constEnd() : known.constFind(l);
+        // Only a line with a character beyond ASCII can have been read in other bytes.
+        const bool mayBeKnown =
+            !known.isEmpty() && std::any_of(l.cbegin(), l.cend(), [](QChar c) { return c.unicode() >= 0x80; });
+        const auto it = mayBeKnown ? known.constFind(l) : known.constEnd();
         if (it != known.constEnd()) {
             std::memcpy(p, it->constData(), size_t(it->size()));
             p += it->size();
