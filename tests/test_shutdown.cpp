@@ -121,12 +121,13 @@ private slots:
             const QString server = QStandardPaths::findExecutable(QStringLiteral("Xvfb"));
             if (server.isEmpty())
                 QSKIP("Xvfb is not installed");
-            const QString display = QStringLiteral(":%1").arg(90 + QCoreApplication::applicationPid() % 500);
-            xvfb.start(server, {display, QStringLiteral("-nolisten"), QStringLiteral("tcp")});
+            // A display number of its own, which the server picks and tells once it is ready.
+            xvfb.start(server, {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-nolisten"),
+                                QStringLiteral("tcp")});
             QVERIFY(xvfb.waitForStarted());
-            const QString socket = QStringLiteral("/tmp/.X11-unix/X") + display.mid(1);
-            QVERIFY(waitFor([&] { return QFileInfo::exists(socket); }));
-            qputenv("DISPLAY", display.toUtf8());
+            QVERIFY(waitFor([&] { return xvfb.canReadLine(); }, 15000));
+            const QByteArray display = ':' + xvfb.readLine().trimmed();
+            qputenv("DISPLAY", display);
             startPlayer(p, {song}, QStringLiteral("xcb"));
             qunsetenv("DISPLAY");
         } else {
