@@ -95,6 +95,11 @@ void openCdPlayer()
 // A settings file that cannot be written is told once: the player goes on with the values in memory.
 void tellSettingsNotSaved(const QString& file, const QString& reason)
 {
+    // While the session ends nobody may be there to answer: the log tells instead.
+    if (!MayAskUser()) {
+        qWarning("PellumPlayer: the settings could not be saved to %s: %s", qPrintable(file), qPrintable(reason));
+        return;
+    }
     Dialogs::MsgBox(QStringLiteral("Your settings could not be saved to %1: %2.\r\nPellumPlayer goes on, but "
                                    "what you change now is forgotten when it ends.").arg(file, reason),
                     Dialogs::OKOnly, QStringLiteral("PellumPlayer"));
