@@ -41,6 +41,12 @@ QHash<QString, QByteArray>& remembered()
     return lines;
 }
 
+// Only a line with a character beyond ASCII can have been read in other bytes than its UTF-8.
+bool beyondAscii(const QString& line)
+{
+    return std::any_of(line.cbegin(), line.cend(), [](QChar c) { return c.unicode() >= 0x80; });
+}
+
 bool isValidUtf8(const QByteArray& bytes, QString* text)
 {
     QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
@@ -143,6 +149,8 @@ bool readLines(const QString& path, QStringList* lines)
 QByteArray nativePath(const QString& path)
 {
     const QHash<QString, QByteArray>& known = remembered();
+    if (known.isEmpty() || !beyondAscii(path))
+        return path.toUtf8();
     const auto it = known.constFind(path);
     if (it == known.constEnd())
         return path.toUtf8();
@@ -170,9 +178,7 @@ QByteArray encodeLines(const QStringList& lines, QStringList* leftOut)
     char* p = begin;
     for (const QString& l : lines) {
         char* const start = p;
-        // Only a line with a character beyond ASCII can have been read in other bytes.
-        const bool mayBeKnown =
-            !known.isEmpty() && std::any_of(l.cbegin(), l.cend(), [](QChar c) { return c.unicode() >= 0x80; });
+        const bool mayBeKnown = !known.isEmpty() && beyondAscii(l);
         const auto it = mayBeKnown ? known.constFind(l) : known.constEnd();
         if (it != known.constEnd()) {
             std::memcpy(p, it->constData(), size_t(it->size()));
