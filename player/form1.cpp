@@ -1,6 +1,5 @@
 #include "player/form1.h"
 
-#include "platform/dialogs.h"
 #include "platform/flash/shockwaveflash.h"
 #include "platform/media/mediaplayer.h"
 #include "platform/programfolder.h"
@@ -391,7 +390,8 @@ void Form1::Form_Unload(int& cancel)
     if (Module1::MayAskUser()) {
         PlayListFile::tellLeftOut(afore, leftOut, this);
         if (!written)
-            offerSaveElsewhere(afore, error);
+            PlayListFile::offerSaveElsewhere(afore, error, List1->ListCount() == 0,
+                                             [this] { return saveListAs(); }, this);
     }
     SettingsStore::SaveSetting(QStringLiteral("start"), QStringLiteral("form1"));
     int state = 0;
@@ -401,24 +401,6 @@ void Form1::Form_Unload(int& cancel)
         state = 2;
     SettingsStore::SaveSetting(QStringLiteral("form1st"), QString::number(state));
     Module1::EndProgram();
-}
-
-void Form1::offerSaveElsewhere(const QString& afore, const QString& error)
-{
-    // The file there before is whole (the writer replaces it only once the new one is complete).
-    const QString told = GL(QStringLiteral("listnotsaved"), QStringLiteral("The play list could not be saved as")) +
-                         QLatin1Char(' ') + afore + QStringLiteral(" (") + error + QStringLiteral(").\n") +
-                         GL(QStringLiteral("listkept"), QStringLiteral("The list saved there before is kept unchanged."));
-    if (List1->ListCount() == 0) {
-        Dialogs::MsgBox(told, Dialogs::OKOnly, QStringLiteral("PellumPlayer"), this);
-        return;
-    }
-    const QString ask = told + QLatin1Char('\n') +
-                        GL(QStringLiteral("saveelsewhere"), QStringLiteral("Save this play list elsewhere?"));
-    while (Dialogs::MsgBox(ask, Dialogs::YesNo, QStringLiteral("PellumPlayer"), this) == Dialogs::Yes) {
-        if (saveListAs())
-            return;
-    }
 }
 
 void Form1::exitc_Click()

@@ -129,8 +129,6 @@ public:
     // --- shutdown ---
     void exitc_Click();
     void ett_Click();
-    // Tells that afore.pellum could not be written at exit and offers to save the list elsewhere.
-    void offerSaveElsewhere(const QString& afore, const QString& error);
 
     // Hooks that windows built elsewhere complete.
     void RecordRecent(const QString& file);

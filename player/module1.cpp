@@ -30,6 +30,7 @@
 #include <QStringList>
 #include <QTimer>
 #include <clocale>
+#include <utility>
 
 namespace Module1 {
 
@@ -48,6 +49,8 @@ struct ModeInUse {
     QTimer* writeTimer = nullptr;
     QSet<QString> toldLeftOut;     // left-out paths the user has heard of from a write of the list
     std::function<bool()> mayAsk;  // set while the session ends
+    bool inMain = false;           // Main is running: an end asked for now waits until it is through
+    bool endWaiting = false;
 };
 
 ModeInUse& mode()
@@ -75,21 +78,10 @@ void writeModeList()
         PlayListFile::tellLeftOut(afore, news, m.list->window());
 }
 
-void useMainWindow(Form1& f)
-{
-    QPointer<Form1> p(&f);
-    SetModeInUse(f.List1, [p] {
-        if (p)
-            p->exitc_Click();
-        else
-            QCoreApplication::exit(0);
-    });
-}
-
 void openCdPlayer()
 {
     Form1::instance().show();
-    useMainWindow(Form1::instance());
+    UseMainWindow();
 }
 
 // A settings file that cannot be written is told once: the player goes on with the values in memory.
@@ -109,12 +101,24 @@ void tellSettingsNotSaved(const QString& file, const QString& reason)
 
 void Main(const QString& commandLine)
 {
+    // The start-up yields to events (the loading window's status): a session that ends meanwhile ends
+    // once the start is through, when the mode in use and the event loop are there to end.
+    struct Starting {
+        Starting() { mode().inMain = true; }
+        ~Starting()
+        {
+            mode().inMain = false;
+            if (std::exchange(mode().endWaiting, false))
+                QTimer::singleShot(0, qApp, [] { EndSession([] { return false; }); });
+        }
+    } starting;
     SettingsStore::setFailureHandler(tellSettingsNotSaved);
     loadk::instance().show();
     LanguagePath() = SettingsStore::GetSetting(QStringLiteral("inifn"));
     const QString upper = commandLine.toUpper();
     if (upper == QLatin1String("/J")) {
         pellum::instance().show();
+        UseCompactPlayer();
         return;
     }
     if (upper == QLatin1String("/C")) {
@@ -124,6 +128,7 @@ void Main(const QString& commandLine)
     loadk::ShowStatus(SHE::LangText(QStringLiteral("loaddata"), QStringLiteral("Loading program data")), 0);
     if (SettingsStore::GetSetting(QStringLiteral("start")) == QLatin1String("pellum")) {
         pellum::instance().show();
+        UseCompactPlayer();
         if (!commandLine.isEmpty()) {
             ListBox* list = Form6::instance().List1;
             list->AddItem(commandLine);
@@ -133,7 +138,7 @@ void Main(const QString& commandLine)
     }
     Form1& f = Form1::instance();
     f.show();
-    useMainWindow(f);
+    UseMainWindow();
     if (!commandLine.isEmpty()) {
         f.List1->AddItem(commandLine);
         f.REL();
@@ -172,6 +177,27 @@ void SetModeInUse(ListBox* list, std::function<void()> exit)
     };
 }
 
+void UseMainWindow()
+{
+    QPointer<Form1> main(&Form1::instance());
+    SetModeInUse(main->List1, [main] {
+        if (main)
+            main->exitc_Click();
+        else
+            QCoreApplication::exit(0);
+    });
+}
+
+void UseCompactPlayer()
+{
+    SetModeInUse(Form6::instance().List1, [] {
+        if (pellum::isLoaded())
+            pellum::instance().Label8_Click();
+        else
+            QCoreApplication::exit(0);
+    });
+}
+
 void ExitModeInUse()
 {
     // Copied: the exit road may put another mode in place while it runs.
@@ -184,6 +210,10 @@ void ExitModeInUse()
 
 void EndSession(const std::function<bool()>& mayAsk)
 {
+    if (mode().inMain) {
+        mode().endWaiting = true;
+        return;
+    }
     mode().mayAsk = mayAsk;
     ExitModeInUse();
     mode().mayAsk = nullptr;

@@ -17,11 +17,14 @@ void Main(const QString& commandLine);
 // Releases every window and ends the program at once.
 void EndProgram();
 
-// The mode in use: the list it plays from and its exit road. Main makes the main window the mode; the
-// compact player puts its own list and exit here while it is in use. A moment after every change the
-// list is written to afore.pellum by the exit's own whole-file writer, so that a session that ends with
-// no exit at all (a lost display) keeps it too.
+// The mode in use: the list it plays from and its exit road. Main chooses it and the hand-over changes
+// it (UseMainWindow, UseCompactPlayer). A moment after every change the list is written to afore.pellum
+// by the exit's own whole-file writer, so that a session that ends with no exit at all (a lost display)
+// keeps it too.
 void SetModeInUse(ListBox* list, std::function<void()> exit);
+// The main window (List1, its exit menu's road) or the compact player (its list window's List1, Power).
+void UseMainWindow();
+void UseCompactPlayer();
 // Runs the exit road of the mode in use; with no mode, ends the program.
 void ExitModeInUse();
 // The desktop session ends (a signal or the session manager): runs the exit of the mode in use, which

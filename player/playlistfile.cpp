@@ -40,6 +40,26 @@ void writeLater(const QString& path, const QStringList& lines, QStringList* left
     TextFile::writeWholeLater(path, TextFile::encodeLines(lines, leftOut));
 }
 
+void offerSaveElsewhere(const QString& afore, const QString& error, bool listEmpty,
+                        const std::function<bool()>& saveAs, QWidget* parent)
+{
+    // The file there before is whole: the writer replaces it only once the new one is complete.
+    const QString told =
+        SHE::LangText(QStringLiteral("listnotsaved"), QStringLiteral("The play list could not be saved as")) +
+        QLatin1Char(' ') + afore + QStringLiteral(" (") + error + QStringLiteral(").\n") +
+        SHE::LangText(QStringLiteral("listkept"), QStringLiteral("The list saved there before is kept unchanged."));
+    if (listEmpty) {
+        Dialogs::MsgBox(told, Dialogs::OKOnly, QStringLiteral("PellumPlayer"), parent);
+        return;
+    }
+    const QString ask = told + QLatin1Char('\n') +
+                        SHE::LangText(QStringLiteral("saveelsewhere"), QStringLiteral("Save this play list elsewhere?"));
+    while (Dialogs::MsgBox(ask, Dialogs::YesNo, QStringLiteral("PellumPlayer"), parent) == Dialogs::Yes) {
+        if (saveAs())
+            return;
+    }
+}
+
 void tellLeftOut(const QString& file, const QStringList& leftOut, QWidget* parent)
 {
     if (leftOut.isEmpty())

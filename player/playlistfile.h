@@ -2,6 +2,7 @@
 // Play-list files (.pellum, .m3u, .pls): one media path per line, nothing of any other syntax read.
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 class QWidget;
 
@@ -30,6 +31,12 @@ bool write(const QString& path, const QStringList& lines, QStringList* leftOut =
 // write for saves the window must not wait on: the rows' bytes are made now, the file is written on a
 // worker thread (a failure is logged); every later write waits for it first.
 void writeLater(const QString& path, const QStringList& lines, QStringList* leftOut = nullptr);
+
+// Tells that the exit could not write its list to `afore` (with the reason) and that the file there
+// before is kept; for a list with rows it offers to save the list elsewhere through `saveAs` (the
+// list's export, true once written) until the user declines or the list is saved.
+void offerSaveElsewhere(const QString& afore, const QString& error, bool listEmpty,
+                        const std::function<bool()>& saveAs, QWidget* parent = nullptr);
 
 // Tells the user, in one message, which files a write of the list file `file` left out (none: nothing).
 void tellLeftOut(const QString& file, const QStringList& leftOut, QWidget* parent = nullptr);

@@ -1,5 +1,6 @@
 // The play list model: rows, played marks, list files and their reading rules, shuffle.
 #include "platform/programfolder.h"
+#include "player/compact/form6.h"
 #include "player/playlistfile.h"
 #include "tests/player_fixture.h"
 
@@ -338,22 +339,28 @@ private slots:
     // user is told which file it was, and it still plays in this session.
     void aPathWithALineBreakIsLeftOutAndTold_data()
     {
-        QTest::addColumn<bool>("atExit");
-        QTest::newRow("exit writes afore.pellum") << true;
-        QTest::newRow("export") << false;
+        QTest::addColumn<int>("road");
+        QTest::newRow("exit writes afore.pellum") << 0;
+        QTest::newRow("export") << 1;
+        QTest::newRow("the compact list's export") << 2;
     }
     void aPathWithALineBreakIsLeftOutAndTold()
     {
-        QFETCH(bool, atExit);
+        QFETCH(int, road);
         Form1& f = fx.fresh();
         const QString odd = writeWav(fx.env->path("two\nlines.wav"), 3.0);
-        PlayerFixture::add(f, {"/m/a.wav", odd, "/m/c.wav"});
-        const QString target = atExit ? ProgramFolder::file("afore.pellum") : fx.env->path("out.pellum");
-        if (atExit) {
+        const QStringList rows{"/m/a.wav", odd, "/m/c.wav"};
+        PlayerFixture::add(f, rows);
+        const QString target = road == 0 ? ProgramFolder::file("afore.pellum") : fx.env->path("out.pellum");
+        if (road == 0) {
             f.exitc_Click();
-        } else {
+        } else if (road == 1) {
             Dialogs::answer(target);
             f.ol_Click();
+        } else {
+            Form6::instance().List1->AddItems(rows);
+            Dialogs::answer(target);
+            Form6::instance().Command2_Click();
         }
         QCOMPARE(fx.env->readFile(target), QByteArray("/m/a.wav\r\n/m/c.wav\r\n"));
         QList<Dialogs::Shown> told;
@@ -363,9 +370,9 @@ private slots:
         QCOMPARE(told.size(), 1);
         QVERIFY2(told[0].text.contains(target), qPrintable(told[0].text));
         QVERIFY2(told[0].text.contains(fx.env->path("two\\nlines.wav")), qPrintable(told[0].text));
-        if (atExit)
+        if (road != 1)
             return;
-        QCOMPARE(f.List1->items(), (QStringList{"/m/a.wav", odd, "/m/c.wav"}));
+        QCOMPARE(f.List1->items(), rows);
         f.List2->setListIndex(1);
         QVERIFY(waitFor([&] { return f.mp->PlayState() == 2 || f.mp->ErrorFlag(); }));
         QVERIFY(!f.mp->ErrorFlag());

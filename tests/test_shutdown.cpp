@@ -2,6 +2,8 @@
 // save: the real player program in a child process, and the main window in this one.
 #include "platform/programfolder.h"
 #include "player/playlistfile.h"
+#include "player/compact/form6.h"
+#include "player/compact/pellum.h"
 #include "tests/player_fixture.h"
 
 #include <QDir>
@@ -77,14 +79,19 @@ private slots:
     void signalRunsTheExit_data()
     {
         QTest::addColumn<int>("sig");
-        QTest::newRow("SIGTERM") << int(SIGTERM);
-        QTest::newRow("SIGHUP") << int(SIGHUP);
+        QTest::addColumn<bool>("compact");
+        QTest::newRow("SIGTERM") << int(SIGTERM) << false;
+        QTest::newRow("SIGHUP") << int(SIGHUP) << false;
+        QTest::newRow("SIGTERM, compact mode") << int(SIGTERM) << true;
     }
     void signalRunsTheExit()
     {
         QFETCH(int, sig);
+        QFETCH(bool, compact);
         fx.freshEnv();
         fx.env->writeFile("home/afore.pellum", "/m/previous.wav\r\n");
+        if (compact)
+            SettingsStore::SaveSetting("start", "pellum");
         const QString song = writeWav(fx.env->path("song.wav"), 30.0);
         QProcess p;
         startPlayer(p, {song});
@@ -94,10 +101,70 @@ private slots:
         QVERIFY(p.waitForFinished(10000));
         QCOMPARE(p.exitStatus(), QProcess::NormalExit);
         QCOMPARE(p.exitCode(), 0);
-        QCOMPARE(fx.env->readFile(afore()), "/m/previous.wav\r\n" + song.toUtf8() + "\r\n");
         SettingsStore::reset();
-        QCOMPARE(SettingsStore::GetSetting("start"), QStringLiteral("form1"));
-        QCOMPARE(SettingsStore::GetSetting("form1st"), QStringLiteral("0"));
+        if (compact) {
+            // The compact list held the command line's file alone; the compact exit stores its place.
+            QCOMPARE(fx.env->readFile(afore()), song.toUtf8() + "\r\n");
+            QCOMPARE(SettingsStore::GetSetting("start"), QStringLiteral("pellum"));
+            QVERIFY(!SettingsStore::GetSetting("pellumleft").isEmpty());
+        } else {
+            QCOMPARE(fx.env->readFile(afore()), "/m/previous.wav\r\n" + song.toUtf8() + "\r\n");
+            QCOMPARE(SettingsStore::GetSetting("start"), QStringLiteral("form1"));
+            QCOMPARE(SettingsStore::GetSetting("form1st"), QStringLiteral("0"));
+        }
+    }
+
+    // An end that comes while the start-up yields to events waits until the start is through, then runs
+    // the exit of the mode the start chose.
+    void sessionEndDuringTheStartWaitsForIt_data()
+    {
+        QTest::addColumn<bool>("compact");
+        QTest::newRow("main window") << false;
+        QTest::newRow("compact mode") << true;
+    }
+    void sessionEndDuringTheStartWaitsForIt()
+    {
+        QFETCH(bool, compact);
+        fx.freshEnv();
+        if (compact)
+            SettingsStore::SaveSetting("start", "pellum");
+        const QString song = writeWav(fx.env->path("song.wav"), 30.0);
+        bool came = false;
+        QTimer::singleShot(0, [&] {
+            came = true;
+            Module1::EndSession([] { return false; });
+        });
+        Module1::Main(song);
+        QVERIFY(came);  // within the start-up
+        QVERIFY(Form1::isLoaded());
+        QVERIFY(waitFor([] { return !Form1::isLoaded() && !pellum::isLoaded(); }));
+        QCOMPARE(fx.env->readFile(afore()).endsWith(song.toUtf8() + "\r\n"), true);
+        QCOMPARE(SettingsStore::GetSetting("start"), compact ? QStringLiteral("pellum") : QStringLiteral("form1"));
+    }
+
+    // The hand-over changes the mode in use: the session's end runs the exit of the one shown.
+    void sessionEndRunsTheExitOfTheModeShown_data()
+    {
+        QTest::addColumn<bool>("backAgain");
+        QTest::newRow("handed to the compact mode") << false;
+        QTest::newRow("and back to the main window") << true;
+    }
+    void sessionEndRunsTheExitOfTheModeShown()
+    {
+        QFETCH(bool, backAgain);
+        fx.freshEnv();
+        Module1::Main(QString());
+        Form1& f = Form1::instance();
+        PlayerFixture::add(f, {"/m/a.wav", "/m/b.wav"});
+        f.sj_Click();
+        QVERIFY(pellum::InUse());
+        Form6::instance().List1->AddItem("/m/c.wav");
+        if (backAgain)
+            pellum::instance().Label1_Click();
+        Module1::EndSession([] { return false; });
+        QCOMPARE(fx.env->readFile(afore()), QByteArray("/m/a.wav\r\n/m/b.wav\r\n/m/c.wav\r\n"));
+        QCOMPARE(SettingsStore::GetSetting("start"), backAgain ? QStringLiteral("form1") : QStringLiteral("pellum"));
+        QVERIFY(!Form1::isLoaded() && !pellum::isLoaded());
     }
 
     // A change of the list is on disk a moment later, with no exit at all: a program killed, or one whose
@@ -191,24 +258,40 @@ private slots:
         QVERIFY(!Form1::isLoaded());
     }
 
-    // The user takes the offer: the save dialog of the list's export; a place that cannot be written is
-    // told and the offer made again.
+    // The user takes the offer: the save dialog of the list's export; a place that cannot be written
+    // leaves the offer standing, and it is made again.
+    void exitWriteFailureOffersSavingElsewhere_data()
+    {
+        QTest::addColumn<bool>("compact");
+        QTest::newRow("main window") << false;
+        QTest::newRow("compact mode") << true;
+    }
     void exitWriteFailureOffersSavingElsewhere()
     {
-        Form1& f = fx.fresh();
+        QFETCH(bool, compact);
+        fx.freshEnv();
+        Module1::Main(compact ? QStringLiteral("/J") : QString());
         QVERIFY(QDir().mkpath(afore()));
-        PlayerFixture::add(f, {"/m/a.wav", "/m/b.wav"});
+        ListBox* list = compact ? Form6::instance().List1 : Form1::instance().List1;
+        list->AddItems({"/m/a.wav", "/m/b.wav"});
         const QString elsewhere = fx.env->path("elsewhere.pellum");
-        for (const QVariant& a : QVariantList{int(Dialogs::Yes), fx.env->home(), int(Dialogs::OK), int(Dialogs::Yes), elsewhere})
+        // The main window's export tells of a place it could not write; the compact list's only logs it.
+        QVariantList answers{int(Dialogs::Yes), fx.env->home(), int(Dialogs::OK), int(Dialogs::Yes), elsewhere};
+        QStringList kindsShown{"msgbox", "save", "msgbox", "msgbox", "save"};
+        if (compact) {
+            answers.removeAt(2);
+            kindsShown.removeAt(2);
+        }
+        for (const QVariant& a : answers)
             Dialogs::answer(a);
-        f.exitc_Click();
+        Module1::ExitModeInUse();
         QStringList kinds;
         for (const Dialogs::Shown& s : Dialogs::shown())
             kinds << s.kind;
-        QCOMPARE(kinds, (QStringList{"msgbox", "save", "msgbox", "msgbox", "save"}));
+        QCOMPARE(kinds, kindsShown);
         QCOMPARE(Dialogs::shown()[1].text, QStringLiteral("PellumPlayer List(*.pellum)|*.pellum"));
-        QCOMPARE(Dialogs::shown()[2].text, "Could not write the list to " + fx.env->home());
         QCOMPARE(fx.env->readFile(elsewhere), QByteArray("/m/a.wav\r\n/m/b.wav\r\n"));
+        QVERIFY(!Form1::isLoaded() && !pellum::isLoaded());
     }
 
     // At the session's end the exit shows nothing unless the session manager lets it: a signal never does.
