@@ -172,16 +172,22 @@ private slots:
     void listChangeIsWrittenWithoutAnExit_data()
     {
         QTest::addColumn<bool>("loseDisplay");
-        QTest::newRow("killed") << false;
-        QTest::newRow("display lost") << true;
+        QTest::addColumn<bool>("compact");
+        QTest::newRow("killed") << false << false;
+        QTest::newRow("killed, compact mode") << false << true;
+        QTest::newRow("display lost") << true << false;
     }
     void listChangeIsWrittenWithoutAnExit()
     {
         QFETCH(bool, loseDisplay);
+        QFETCH(bool, compact);
         fx.freshEnv();
         fx.env->writeFile("home/afore.pellum", "/m/previous.wav\r\n");
+        if (compact)
+            SettingsStore::SaveSetting("start", "pellum");
         const QString song = writeWav(fx.env->path("song.wav"), 30.0);
-        const QByteArray expected = "/m/previous.wav\r\n" + song.toUtf8() + "\r\n";
+        // The compact list holds the command line's file alone.
+        const QByteArray expected = (compact ? QByteArray() : QByteArray("/m/previous.wav\r\n")) + song.toUtf8() + "\r\n";
         QProcess xvfb;
         QProcess p;
         if (loseDisplay) {
@@ -212,7 +218,9 @@ private slots:
         }
         QCOMPARE(fx.env->readFile(afore()), expected);
         SettingsStore::reset();
-        QCOMPARE(SettingsStore::GetSetting("start"), QString());  // no exit ran
+        QCOMPARE(SettingsStore::GetSetting("uc"), QStringLiteral("1"));
+        QCOMPARE(SettingsStore::GetSetting("start"), compact ? QStringLiteral("pellum") : QString());  // no exit ran
+        QVERIFY(SettingsStore::GetSetting("pellumleft").isEmpty());
     }
 
     // afore.pellum cannot be written at exit: the user is told, the file there before stays whole, and the
