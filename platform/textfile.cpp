@@ -1,8 +1,15 @@
 #include "platform/textfile.h"
 
 #include <QFile>
+#include <QHash>
 #include <QSaveFile>
 #include <QStringDecoder>
+#include <QThreadPool>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <sys/stat.h>
 
 namespace TextFile {
 namespace {
@@ -25,6 +32,26 @@ QString decodeCp1252(const QByteArray& bytes)
         d[i] = QChar(c);
     }
     return out;
+}
+
+// Lines read in other bytes than their text's UTF-8, with those bytes.
+QHash<QString, QByteArray>& remembered()
+{
+    static QHash<QString, QByteArray> lines;
+    return lines;
+}
+
+// Only a line with a character beyond ASCII can have been read in other bytes than its UTF-8.
+bool beyondAscii(const QString& line)
+{
+    return std::any_of(line.cbegin(), line.cend(), [](QChar c) { return c.unicode() >= 0x80; });
+}
+
+bool isValidUtf8(const QByteArray& bytes, QString* text)
+{
+    QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
+    *text = utf8(bytes);
+    return !utf8.hasError();
 }
 
 }  // namespace
@@ -74,25 +101,159 @@ bool read(const QString& path, QString* text)
     return true;
 }
 
-bool writeLines(const QString& path, const QStringList& lines)
+QStringList decodeLines(const QByteArray& bytes)
+{
+    if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF"))
+        return splitLines(decode(bytes));
+    const QByteArray body = bytes.startsWith("\xEF\xBB\xBF") ? bytes.mid(3) : bytes;
+    QString text;
+    if (isValidUtf8(body, &text))
+        return splitLines(text);
+    // Line ends are ASCII bytes, which stand for themselves in UTF-8 and in the code page alike.
+    QStringList lines;
+    const char* p = body.constData();
+    const qsizetype n = body.size();
+    qsizetype start = 0;
+    auto take = [&](qsizetype end) {
+        const QByteArray line(p + start, end - start);
+        QString t;
+        if (!isValidUtf8(line, &t)) {
+            t = decodeCp1252(line);
+            remembered().insert(t, line);
+        }
+        lines.append(t);
+    };
+    for (qsizetype i = 0; i < n; ++i) {
+        if (p[i] == '\r' || p[i] == '\n') {
+            take(i);
+            if (p[i] == '\r' && i + 1 < n && p[i + 1] == '\n')
+                ++i;
+            start = i + 1;
+        }
+    }
+    if (start < n)
+        take(n);
+    return lines;
+}
+
+bool readLines(const QString& path, QStringList* lines)
+{
+    lines->clear();
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return false;
+    *lines = decodeLines(f.readAll());
+    return true;
+}
+
+QByteArray nativePath(const QString& path)
+{
+    const QHash<QString, QByteArray>& known = remembered();
+    if (known.isEmpty() || !beyondAscii(path))
+        return path.toUtf8();
+    const auto it = known.constFind(path);
+    if (it == known.constEnd())
+        return path.toUtf8();
+    struct stat st;
+    if (::lstat(it->constData(), &st) == 0)
+        return *it;
+    const QByteArray utf8 = path.toUtf8();
+    return ::lstat(utf8.constData(), &st) == 0 ? utf8 : *it;
+}
+
+bool isOneLine(const QString& line) { return !line.contains(QLatin1Char('\n')) && !line.contains(QLatin1Char('\r')); }
+
+QByteArray encodeLines(const QStringList& lines, QStringList* leftOut)
+{
+    if (leftOut)
+        leftOut->clear();
+    const QHash<QString, QByteArray>& known = remembered();
+    QStringEncoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
+    // Room for the longest UTF-8 a line can take (remembered bytes are one a character), cut to size after.
+    qsizetype room = 0;
+    for (const QString& l : lines)
+        room += utf8.requiredSpace(l.size()) + 2;
+    QByteArray out(room, Qt::Uninitialized);
+    char* const begin = out.data();
+    char* p = begin;
+    for (const QString& l : lines) {
+        char* const start = p;
+        const bool mayBeKnown = !known.isEmpty() && beyondAscii(l);
+        const auto it = mayBeKnown ? known.constFind(l) : known.constEnd();
+        if (it != known.constEnd()) {
+            std::memcpy(p, it->constData(), size_t(it->size()));
+            p += it->size();
+        } else {
+            p = utf8.appendToBuffer(p, l);
+        }
+        // A CR or LF byte in UTF-8 is always that character.
+        const size_t n = size_t(p - start);
+        if (std::memchr(start, '\n', n) || std::memchr(start, '\r', n)) {
+            p = start;
+            if (leftOut)
+                leftOut->append(l);
+            continue;
+        }
+        *p++ = '\r';
+        *p++ = '\n';
+    }
+    out.truncate(p - begin);
+    return out;
+}
+
+namespace {
+
+QThreadPool& laterWrites()
+{
+    static QThreadPool pool;
+    pool.setMaxThreadCount(1);  // one at a time, in order
+    return pool;
+}
+
+bool writeNow(const QString& path, const QByteArray& bytes, QString* error)
 {
     QSaveFile f(path);
-    if (!f.open(QIODevice::WriteOnly))
-        return false;
-    QByteArray out;
-    qsizetype size = 0;
-    for (const QString& l : lines)
-        size += l.size() + 2;
-    out.reserve(size);
-    for (const QString& l : lines) {
-        out += l.toUtf8();
-        out += "\r\n";
-    }
-    if (f.write(out) != out.size()) {
+    auto fail = [&](const QString& reason) {
+        if (error)
+            *error = reason;
         f.cancelWriting();
         return false;
+    };
+    if (!f.open(QIODevice::WriteOnly))
+        return fail(f.errorString());
+    // A write cut short (a full disk, a file size limit) sets no error of the device's own: errno tells.
+    errno = 0;
+    if (f.write(bytes) != bytes.size())
+        return fail(f.error() != QFileDevice::NoError || errno == 0 ? f.errorString()
+                                                                   : QString::fromLocal8Bit(std::strerror(errno)));
+    if (!f.commit()) {
+        if (error)
+            *error = f.errorString();
+        return false;
     }
-    return f.commit();
+    return true;
+}
+
+}  // namespace
+
+bool writeWhole(const QString& path, const QByteArray& bytes, QString* error)
+{
+    laterWrites().waitForDone();
+    return writeNow(path, bytes, error);
+}
+
+void writeWholeLater(const QString& path, const QByteArray& bytes)
+{
+    laterWrites().start([path, bytes] {
+        QString error;
+        if (!writeNow(path, bytes, &error))
+            qWarning("PellumPlayer: could not write %s: %s", qPrintable(path), qPrintable(error));
+    });
+}
+
+bool writeLines(const QString& path, const QStringList& lines, QStringList* leftOut, QString* error)
+{
+    return writeWhole(path, encodeLines(lines, leftOut), error);
 }
 
 }  // namespace TextFile

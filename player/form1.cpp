@@ -385,8 +385,17 @@ void Form1::Form_Unload(int& cancel)
     Timer3->stop();
     mp->setFileName(QString());
     const QString afore = ProgramFolder::file(QStringLiteral("afore.pellum"));
-    if (!PlayListFile::write(afore, List1->items()))
-        qWarning("PellumPlayer: could not write the play list to %s", qPrintable(afore));
+    QStringList leftOut;
+    QString error;
+    const bool written = PlayListFile::write(afore, List1->items(), &leftOut, &error);
+    if (!written)
+        qWarning("PellumPlayer: could not write the play list to %s: %s", qPrintable(afore), qPrintable(error));
+    if (Module1::MayAskUser()) {
+        PlayListFile::tellLeftOut(afore, leftOut, this);
+        if (!written)
+            PlayListFile::offerSaveElsewhere(afore, error, List1->ListCount() == 0,
+                                             [this] { return saveListAs(); }, this);
+    }
     SettingsStore::SaveSetting(QStringLiteral("start"), QStringLiteral("form1"));
     int state = 0;
     if (windowState() & Qt::WindowMinimized)

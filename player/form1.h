@@ -46,6 +46,8 @@ public:
     // that the file exists).
     static qint64 CF(const QString& FN);
     void ol_Click();
+    // Asks for a list file and writes List1 to it (ol's road); true when the list was written.
+    bool saveListAs();
 
     // --- playing ---
     MediaPlayer* mp = nullptr;

@@ -4,6 +4,7 @@
 #include "platform/media/mediaplayer.h"
 #include "player/compact/form6.h"
 #include "player/compact/pellum.h"
+#include "player/module1.h"
 
 void Form1::sj_Click()
 {
@@ -13,6 +14,7 @@ void Form1::sj_Click()
     compact.show();
     compact.raise();
     hide();
+    Module1::UseCompactPlayer();
     compact.imf();
     compact.marquee();
 }

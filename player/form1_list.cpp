@@ -3,13 +3,15 @@
 
 #include "platform/dialogs.h"
 #include "platform/media/mediaplayer.h"
+#include "platform/textfile.h"
 #include "player/form2.h"
 #include "player/playlistfile.h"
 #include "player/she.h"
 
 #include <QCoreApplication>
-#include <QFileInfo>
 #include <QRandomGenerator>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -88,8 +90,12 @@ void Form1::importListRow(const QString& FN)
 
 qint64 Form1::CF(const QString& FN)
 {
-    const QFileInfo info(FN);
-    return info.isFile() ? info.size() : 0;
+    // By the name's own bytes: a path read from a list in the old code page names its file in those.
+    const QByteArray name = TextFile::nativePath(FN);
+    struct stat st;
+    if (name.isEmpty() || name.contains('\0') || ::stat(name.constData(), &st) != 0 || !S_ISREG(st.st_mode))
+        return 0;
+    return st.st_size;
 }
 
 void Form1::ShuffleNext()
@@ -149,13 +155,20 @@ bool Form1::passedOver(int row) const
     return List2->List(row).startsWith(QLatin1Char('#')) || SHE::IsMissingFile(List1->List(row));
 }
 
-void Form1::ol_Click()
+void Form1::ol_Click() { saveListAs(); }
+
+bool Form1::saveListAs()
 {
     const QString name = Dialogs::ShowSave(QStringLiteral("PellumPlayer List(*.pellum)|*.pellum"),
                                            Dialogs::OverwritePrompt, this);
     if (name.isEmpty() || List1->ListCount() == 0)
-        return;
-    if (!PlayListFile::write(name, List1->items()))
+        return false;
+    QStringList leftOut;
+    if (!PlayListFile::write(name, List1->items(), &leftOut)) {
         Dialogs::MsgBox(QStringLiteral("Could not write the list to ") + name, Dialogs::OKOnly,
                         QStringLiteral("PellumPlayer"), this);
+        return false;
+    }
+    PlayListFile::tellLeftOut(name, leftOut, this);
+    return true;
 }

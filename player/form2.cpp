@@ -433,14 +433,17 @@ void Form2::Command6_Click()
 
 QString Form2::RT(const QString& path)
 {
-    QString text;
-    if (!TextFile::read(path, &text))
+    QStringList lines;
+    if (!TextFile::readLines(path, &lines))
         return QString();
-    const QStringList lines = TextFile::splitLines(text);
     return lines.isEmpty() ? QString() : lines.first();
 }
 
-bool Form2::WriteShortcut(const QString& path, const QString& folder) { return TextFile::writeLines(path, {folder}); }
+bool Form2::WriteShortcut(const QString& path, const QString& folder)
+{
+    // A folder whose name holds a line break cannot be the file's one line: no shortcut is made.
+    return TextFile::isOneLine(folder) && TextFile::writeLines(path, {folder});
+}
 
 QString Form2::shortcutFolder() const { return lnks() + QLatin1Char('/'); }
 

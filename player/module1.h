@@ -1,6 +1,9 @@
 #pragma once
 // The start-up module: the program's entry and the values it holds for the whole run.
 #include <QString>
+#include <functional>
+
+class ListBox;
 
 namespace Module1 {
 
@@ -13,6 +16,25 @@ void Main(const QString& commandLine);
 
 // Releases every window and ends the program at once.
 void EndProgram();
+
+// The mode in use: the list it plays from and its exit road. Main chooses it and the hand-over changes
+// it (UseMainWindow, UseCompactPlayer). A moment after every change the list is written to afore.pellum
+// by the exit's own whole-file writer, so that a session that ends with no exit at all (a lost display)
+// keeps it too.
+void SetModeInUse(ListBox* list, std::function<void()> exit);
+// The main window (List1, its exit menu's road) or the compact player (its list window's List1, Power).
+void UseMainWindow();
+void UseCompactPlayer();
+// Runs the exit road of the mode in use; with no mode, ends the program.
+void ExitModeInUse();
+// The desktop session ends (a signal or the session manager): runs the exit of the mode in use, which
+// may show a message only where `mayAsk` says so.
+void EndSession(const std::function<bool()>& mayAsk);
+// Whether the exit road may show a message now: yes, but while the session ends only when its manager
+// lets the program interact.
+bool MayAskUser();
+// How long the list of the mode in use rests unchanged before it is written (milliseconds).
+constexpr int ListWriteDelay = 1000;
 
 // Creates the application, runs Main and the event loop; returns the exit code.
 int run(int argc, char** argv);

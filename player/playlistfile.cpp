@@ -1,6 +1,8 @@
 #include "player/playlistfile.h"
 
+#include "platform/dialogs.h"
 #include "platform/textfile.h"
+#include "player/she.h"
 
 namespace PlayListFile {
 
@@ -22,15 +24,64 @@ QStringList apply(const QStringList& allLines, Rule rule)
 
 bool read(const QString& path, Rule rule, QStringList* lines)
 {
-    lines->clear();
-    QString text;
-    if (!TextFile::read(path, &text))
+    if (!TextFile::readLines(path, lines))
         return false;
-    *lines = apply(TextFile::splitLines(text), rule);
+    *lines = apply(*lines, rule);
     return true;
 }
 
-bool write(const QString& path, const QStringList& lines) { return TextFile::writeLines(path, lines); }
+bool write(const QString& path, const QStringList& lines, QStringList* leftOut, QString* error)
+{
+    return TextFile::writeLines(path, lines, leftOut, error);
+}
+
+void writeLater(const QString& path, const QStringList& lines, QStringList* leftOut)
+{
+    TextFile::writeWholeLater(path, TextFile::encodeLines(lines, leftOut));
+}
+
+void offerSaveElsewhere(const QString& afore, const QString& error, bool listEmpty,
+                        const std::function<bool()>& saveAs, QWidget* parent)
+{
+    // The file there before is whole: the writer replaces it only once the new one is complete.
+    const QString told =
+        SHE::LangText(QStringLiteral("listnotsaved"), QStringLiteral("The play list could not be saved as")) +
+        QLatin1Char(' ') + afore + QStringLiteral(" (") + error + QStringLiteral(").\n") +
+        SHE::LangText(QStringLiteral("listkept"), QStringLiteral("The list saved there before is kept unchanged."));
+    if (listEmpty) {
+        Dialogs::MsgBox(told, Dialogs::OKOnly, QStringLiteral("PellumPlayer"), parent);
+        return;
+    }
+    const QString ask = told + QLatin1Char('\n') +
+                        SHE::LangText(QStringLiteral("saveelsewhere"), QStringLiteral("Save this play list elsewhere?"));
+    while (Dialogs::MsgBox(ask, Dialogs::YesNo, QStringLiteral("PellumPlayer"), parent) == Dialogs::Yes) {
+        if (saveAs())
+            return;
+    }
+}
+
+void tellLeftOut(const QString& file, const QStringList& leftOut, QWidget* parent)
+{
+    if (leftOut.isEmpty())
+        return;
+    // A long run of such names is cut short: the first ones tell the user enough.
+    constexpr int shown = 10;
+    QStringList names;
+    for (QString p : leftOut.mid(0, shown)) {
+        // The break is shown as the two characters "\n", so that each name reads as one line.
+        p.replace(QLatin1Char('\n'), QStringLiteral("\\n")).replace(QLatin1Char('\r'), QStringLiteral("\\r"));
+        names << QLatin1Char('[') + p + QLatin1Char(']');
+    }
+    if (leftOut.size() > shown)
+        names << QStringLiteral("(+%1)").arg(leftOut.size() - shown);
+    Dialogs::MsgBox(SHE::LangText(QStringLiteral("linebreakleftout"),
+                                  QStringLiteral("These names hold a line break, which a list file cannot hold; "
+                                                 "they were left out of")) +
+                        QLatin1Char(' ') + file + QStringLiteral(":\n") + names.join(QLatin1Char('\n')) +
+                        QLatin1Char('\n') +
+                        SHE::LangText(QStringLiteral("playsthissession"), QStringLiteral("They play in this session only.")),
+                    Dialogs::OKOnly, QStringLiteral("PellumPlayer"), parent);
+}
 
 bool isListFile(const QString& path, bool withM3uPls)
 {

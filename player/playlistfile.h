@@ -2,6 +2,9 @@
 // Play-list files (.pellum, .m3u, .pls): one media path per line, nothing of any other syntax read.
 #include <QString>
 #include <QStringList>
+#include <functional>
+
+class QWidget;
 
 namespace PlayListFile {
 
@@ -18,8 +21,25 @@ bool read(const QString& path, Rule rule, QStringList* lines);
 // The lines of `text` by `rule`.
 QStringList apply(const QStringList& allLines, Rule rule);
 
-// Writes the list whole (UTF-8, CR LF after every line); an empty list gives an empty file.
-bool write(const QString& path, const QStringList& lines);
+// Writes the list whole, each row in the bytes it was read in (a new row as UTF-8), CR LF after every
+// line; an empty list gives an empty file. A path that holds a line break cannot stand as a line: it is
+// left out and named in `leftOut` (it stays in the list of this session). Returns false, with the reason
+// in `error`, when the file cannot be written; the file there before is then unchanged.
+bool write(const QString& path, const QStringList& lines, QStringList* leftOut = nullptr,
+           QString* error = nullptr);
+
+// write for saves the window must not wait on: the rows' bytes are made now, the file is written on a
+// worker thread (a failure is logged); every later write waits for it first.
+void writeLater(const QString& path, const QStringList& lines, QStringList* leftOut = nullptr);
+
+// Tells that the exit could not write its list to `afore` (with the reason) and that the file there
+// before is kept; for a list with rows it offers to save the list elsewhere through `saveAs` (the
+// list's export, true once written) until the user declines or the list is saved.
+void offerSaveElsewhere(const QString& afore, const QString& error, bool listEmpty,
+                        const std::function<bool()>& saveAs, QWidget* parent = nullptr);
+
+// Tells the user, in one message, which files a write of the list file `file` left out (none: nothing).
+void tellLeftOut(const QString& file, const QStringList& leftOut, QWidget* parent = nullptr);
 
 // Whether a path names a list file by its last letters (case ignored): "pellum", and with
 // `withM3uPls` also "m3u" and "pls".

@@ -2,11 +2,13 @@
 
 #include "platform/profile.h"
 #include "platform/settings.h"
+#include "platform/textfile.h"
 #include "player/module1.h"
 
-#include <QFileInfo>
 #include <QRegularExpression>
 #include <vector>
+
+#include <unistd.h>
 
 namespace SHE {
 
@@ -34,7 +36,9 @@ bool IsMissingFile(const QString& path)
 {
     if (path.isEmpty() || IsAddress(path))
         return false;
-    return path.contains(QChar(0)) || !QFileInfo::exists(path);  // no file is named with a NUL
+    // By the name's own bytes (a row from a list in the old code page names its file in those); no file
+    // is named with a NUL.
+    return path.contains(QChar(0)) || ::access(TextFile::nativePath(path).constData(), F_OK) != 0;
 }
 
 QRegion MakeSkinRegion(const QImage& picture)

@@ -636,6 +636,37 @@ private slots:
         QVERIFY(QFile::exists(fx.env->home() + "/LNKs/b"));
     }
 
+    // A shortcut file's line is decoded on its own: a later line in the old code page leaves the folder as
+    // it stands, and the jump reaches it.
+    void aShortcutFileInTwoCodePages()
+    {
+        fresh();
+        const QString a = folderOfWavs(QString::fromUtf8("Musique été"), {"a.wav"});
+        fx.env->writeFile("home/LNKs/fav", (a + "\r\n").toUtf8() + "vieux \xe9t\xe9\r\n");
+        Form2& d = Form2::instance();
+        QCOMPARE(d.LS->items(), QStringList{a});
+        d.LS->setListIndex(0);
+        QCOMPARE(d.ff->Path(), a);
+        QCOMPARE(d.ff->items(), QStringList{"a.wav"});
+    }
+
+    // A folder whose name holds a line break cannot be a shortcut file's one line: the user is told, and a
+    // shortcut of that name keeps its folder.
+    void aFolderWithALineBreakMakesNoShortcut()
+    {
+        fresh();
+        const QString odd = folderOfWavs("two\nlines", {"a.wav"});
+        const QString file = fx.env->writeFile("home/LNKs/fav", "/m/kept\r\n");
+        Form2& d = dialogAt(odd);
+        QCOMPARE(d.ff->Path(), odd);
+        Dialogs::answer(QStringLiteral("fav"));
+        d.Command3_Click();
+        QCOMPARE(Dialogs::shown().size(), 2);
+        QCOMPARE(Dialogs::shown()[1].text, QStringLiteral("[fav]  the shortcut could not be written."));
+        QCOMPARE(fx.env->readFile(file), QByteArray("/m/kept\r\n"));
+        QCOMPARE(d.LS->items(), QStringList{"/m/kept"});
+    }
+
     void aNameThatCannotBeAFileName_data()
     {
         QTest::addColumn<QString>("name");

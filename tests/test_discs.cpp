@@ -180,6 +180,10 @@ private slots:
         // One title for three tracks: the other tracks keep their own rows.
         QTest::newRow("one title") << true << quint32(0xFFFFFFFE) << QByteArray("only\r\n")
                                    << QStringList{"only", own[1], own[2]};
+        // Each title decoded on its own: one line in the old code page leaves the UTF-8 ones as they are.
+        QTest::newRow("titles in two code pages")
+            << true << quint32(0xFFFFFFFE) << QByteArray("Ouverture \xc3\xa9t\xc3\xa9\r\nFinal \xe9t\xe9\r\n\xe6\x97\xa5\r\n")
+            << QStringList{QString::fromUtf8("Ouverture été"), QString::fromUtf8("Final été"), QString::fromUtf8("日")};
         QTest::newRow("DetectDabs off") << false << quint32(0xFFFFFFFE) << QByteArray("t1\r\nt2\r\nt3\r\n") << own;
         QTest::newRow("no title file") << true << quint32(0xFFFFFFFE) << QByteArray() << own;
         QTest::newRow("another disc") << true << quint32(0x00000005) << QByteArray("t1\r\nt2\r\nt3\r\n") << own;

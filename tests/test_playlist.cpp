@@ -1,9 +1,14 @@
 // The play list model: rows, played marks, list files and their reading rules, shuffle.
+#include "platform/programfolder.h"
+#include "player/compact/form6.h"
 #include "player/playlistfile.h"
 #include "tests/player_fixture.h"
 
 #include <QRandomGenerator>
 #include <QRegularExpression>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 class PlayListTest : public QObject {
     Q_OBJECT
@@ -264,6 +269,113 @@ private slots:
         QCOMPARE(Dialogs::shown().last().flags, 2);
         f.ol_Click();  // cancelled: the file stays
         QVERIFY(QFile::exists(target));
+    }
+
+    // A list goes back to disk in the bytes each of its lines came in, so every row still names its file;
+    // the rows show the names decoded line by line.
+    void listBytesRoundTrip_data()
+    {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QStringList>("rows");
+        QTest::newRow("utf-8 accents and CJK")
+            << QByteArray("/rt/caf\xc3\xa9.mp3\r\n/rt/\xe6\x97\xa5\xe6\x9c\xac.wav\r\n")
+            << QStringList{QString::fromUtf8("01- café.mp3"), QString::fromUtf8("02- 日本.wav")};
+        QTest::newRow("one latin-1 line among utf-8 lines")
+            << QByteArray("/rt/caf\xc3\xa9.mp3\r\n/rt/na\xefve.mp3\r\n/rt/\xe6\x97\xa5.wav\r\n")
+            << QStringList{QString::fromUtf8("01- café.mp3"), QString::fromUtf8("02- naïve.mp3"),
+                           QString::fromUtf8("03- 日.wav")};
+        QTest::newRow("windows-1252 only, an undefined byte too")
+            << QByteArray("C:\\Musik\\\x93Gr\xfc\xdf\x94.mp3\r\n/rt/\x81x.wav\r\n")
+            << QStringList{QString::fromUtf8("01- “Grüß”.mp3"), QString::fromUtf8("02- \u0081x.wav")};
+    }
+    void listBytesRoundTrip()
+    {
+        QFETCH(QByteArray, file);
+        QFETCH(QStringList, rows);
+        // The previous run's list, read at start and written at exit.
+        fx.freshEnv();
+        fx.env->writeFile("home/afore.pellum", file);
+        Form1& f = Form1::instance();
+        QCOMPARE(f.List2->items(), rows);
+        f.exitc_Click();
+        QCOMPARE(fx.env->readFile(ProgramFolder::file("afore.pellum")), file);
+        // A list imported, then exported.
+        Form1& g = fx.fresh();
+        g.importj(fx.env->writeFile("in.pellum", file), 1);
+        QCOMPARE(g.List2->items(), rows);
+        const QString out = fx.env->path("out.pellum");
+        Dialogs::answer(out);
+        g.ol_Click();
+        QCOMPARE(fx.env->readFile(out), file);
+    }
+
+    // A row from a line in the old code page plays the file whose name has those bytes; where no such file
+    // is left but one has the UTF-8 name (renamed since), that one plays.
+    void aRowPlaysTheFileItsBytesName_data()
+    {
+        QTest::addColumn<QByteArray>("onDisk");
+        QTest::newRow("named in latin-1, as listed") << QByteArray("caf\xe9.wav");
+        QTest::newRow("named in utf-8 since") << QByteArray("caf\xc3\xa9.wav");
+    }
+    void aRowPlaysTheFileItsBytesName()
+    {
+        QFETCH(QByteArray, onDisk);
+        Form1& f = fx.fresh();
+        const QByteArray folder = QFile::encodeName(fx.env->root()) + '/';
+        const QByteArray wav = wavBytes(3.0);
+        const int fd = ::open((folder + onDisk).constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        QVERIFY(fd >= 0);
+        QCOMPARE(::write(fd, wav.constData(), size_t(wav.size())), ssize_t(wav.size()));
+        ::close(fd);
+        f.importj(fx.env->writeFile("old.pellum", folder + "caf\xe9.wav\r\n"), 1);
+        QCOMPARE(f.List2->items(), QStringList{QString::fromUtf8("01- café.wav")});
+        QCOMPARE(Form1::CF(f.List1->List(0)), qint64(wav.size()));
+        QVERIFY(waitFor([&] { return f.mp->PlayState() == 2 || f.mp->ErrorFlag(); }));
+        QVERIFY(!f.mp->ErrorFlag());
+        QVERIFY(waitFor([&] { return f.mp->CurrentPosition() > 0.2; }));
+    }
+
+    // A line-based list cannot hold a name with a line break: the row is left out of the file written, the
+    // user is told which file it was, and it still plays in this session.
+    void aPathWithALineBreakIsLeftOutAndTold_data()
+    {
+        QTest::addColumn<int>("road");
+        QTest::newRow("exit writes afore.pellum") << 0;
+        QTest::newRow("export") << 1;
+        QTest::newRow("the compact list's export") << 2;
+    }
+    void aPathWithALineBreakIsLeftOutAndTold()
+    {
+        QFETCH(int, road);
+        Form1& f = fx.fresh();
+        const QString odd = writeWav(fx.env->path("two\nlines.wav"), 3.0);
+        const QStringList rows{"/m/a.wav", odd, "/m/c.wav"};
+        PlayerFixture::add(f, rows);
+        const QString target = road == 0 ? ProgramFolder::file("afore.pellum") : fx.env->path("out.pellum");
+        if (road == 0) {
+            f.exitc_Click();
+        } else if (road == 1) {
+            Dialogs::answer(target);
+            f.ol_Click();
+        } else {
+            Form6::instance().List1->AddItems(rows);
+            Dialogs::answer(target);
+            Form6::instance().Command2_Click();
+        }
+        QCOMPARE(fx.env->readFile(target), QByteArray("/m/a.wav\r\n/m/c.wav\r\n"));
+        QList<Dialogs::Shown> told;
+        for (const Dialogs::Shown& s : Dialogs::shown())
+            if (s.kind == QLatin1String("msgbox"))
+                told << s;
+        QCOMPARE(told.size(), 1);
+        QVERIFY2(told[0].text.contains(target), qPrintable(told[0].text));
+        QVERIFY2(told[0].text.contains(fx.env->path("two\\nlines.wav")), qPrintable(told[0].text));
+        if (road != 1)
+            return;
+        QCOMPARE(f.List1->items(), rows);
+        f.List2->setListIndex(1);
+        QVERIFY(waitFor([&] { return f.mp->PlayState() == 2 || f.mp->ErrorFlag(); }));
+        QVERIFY(!f.mp->ErrorFlag());
     }
 
     void optionsWriteTheirKeys_data()

@@ -1,6 +1,7 @@
 #include "platform/media/mpvengine.h"
 
 #include "platform/media/mediaaddress.h"
+#include "platform/textfile.h"
 
 #include <QGuiApplication>
 #include <QMetaObject>
@@ -190,7 +191,8 @@ void MpvEngine::load(const QString& url)
     }
     // The reply names the new entry; until it comes, events of any entry belong to clips replaced.
     loadTag_ = kLoadTag | quint64(++loadSeq_);
-    const QByteArray u = name.toUtf8();
+    // mpv takes the name's bytes: a path read from a list in the old code page keeps the bytes it came in.
+    const QByteArray u = TextFile::nativePath(name);
     const char* args[] = {"loadfile", u.constData(), "replace", nullptr};
     mpv_command_async(handle_, loadTag_, args);
 }

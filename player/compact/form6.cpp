@@ -151,12 +151,21 @@ void Form6::Command1_Click()
     }
 }
 
-void Form6::Command2_Click()
+void Form6::Command2_Click() { saveListAs(); }
+
+bool Form6::saveListAs()
 {
     const QString name = Dialogs::ShowSave(QStringLiteral("PellumPlayer List(*.pellum)|*.pellum"),
                                            Dialogs::OverwritePrompt, this);
-    if (List1->ListCount() > 0 && !name.isEmpty() && !PlayListFile::write(name, List1->items()))
+    if (List1->ListCount() == 0 || name.isEmpty())
+        return false;
+    QStringList leftOut;
+    if (!PlayListFile::write(name, List1->items(), &leftOut)) {
         qWarning("PellumPlayer: could not write the play list to %s", qPrintable(name));
+        return false;
+    }
+    PlayListFile::tellLeftOut(name, leftOut, this);
+    return true;
 }
 
 void Form6::Command3_Click()

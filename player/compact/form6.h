@@ -28,6 +28,8 @@ public:
 public slots:
     void Command1_Click();  // import
     void Command2_Click();  // export
+    // The export's road: asks for a list file and writes List1 to it; true when the list was written.
+    bool saveListAs();
     void Command3_Click();  // clear
     void Command4_Click();  // close
     void Command5_Click();  // add items

@@ -454,13 +454,30 @@ void pellum::pb_Scroll() { mk().setCurrentPosition(pb->value()); }
 
 // --- exit ---
 
+// The compact list to afore.pellum, as the main window's exit writes its own: a row that cannot be a
+// line and a list that cannot be written are told, with the offer to save it elsewhere, while the user
+// may be asked.
+bool pellum::writeList(const QString& afore, Form6& list)
+{
+    QStringList leftOut;
+    QString error;
+    const bool written = PlayListFile::write(afore, list.List1->items(), &leftOut, &error);
+    if (!written)
+        qWarning("PellumPlayer: could not write the play list to %s: %s", qPrintable(afore), qPrintable(error));
+    if (Module1::MayAskUser()) {
+        PlayListFile::tellLeftOut(afore, leftOut, &list);
+        if (!written)
+            PlayListFile::offerSaveElsewhere(afore, error, list.List1->ListCount() == 0,
+                                             [&list] { return list.saveListAs(); }, &list);
+    }
+    return written;
+}
+
 bool pellum::PowerWrite()
 {
     const QString afore = ProgramFolder::file(QStringLiteral("afore.pellum"));
     // Without the list window there is no compact list to write, and the previous one stays.
-    const bool written = Form6::isLoaded() && PlayListFile::write(afore, Form6::instance().List1->items());
-    if (!written)
-        qWarning("PellumPlayer: could not write the play list to %s", qPrintable(afore));
+    const bool written = Form6::isLoaded() && writeList(afore, Form6::instance());
     if (isLoaded())
         SavePositions();
     SettingsStore::SaveSetting(QStringLiteral("start"), QStringLiteral("pellum"));
@@ -649,6 +666,7 @@ void pellum::Label1_Click()
     main.show();
     main.CurrentIndex = qint16(list.CurrentIndex);
     main.imf2();
+    Module1::UseMainWindow();
     list.hide();
     // The main player shows its video again once it has the file.
     main.mp->show();

@@ -10,6 +10,8 @@
 #include <QScrollBar>
 #include <QTimer>
 
+class Form6;
+
 class pellum : public VbForm, public SingleWindow<pellum> {
     Q_OBJECT
     PELLUM_SINGLE_WINDOW(pellum)
@@ -83,6 +85,7 @@ private:
     void marqueeStep();
     bool marqueeText();
     static void SavePositions();
+    static bool writeList(const QString& afore, Form6& list);
 
     QImage skin_;
     QTimer* marqueeTimer_ = nullptr;
