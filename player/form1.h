@@ -87,6 +87,8 @@ public:
     void h_Click();
     void scrs_Click();     // the screen saver with the stored settings
     void scrsets_Click();  // the screen saver's settings
+    void cp_Click();       // the audio-CD player, shown unless it is visible already
+    void dab_Click();      // the per-disc title-list editor, modal
 
     // --- skin buttons, label strip, hover highlight ---
     SkinLabel* Image1 = nullptr;       // the window's background picture
@@ -116,8 +118,8 @@ public slots:
 
 public:
     // Commands that windows built later complete; until then their buttons do nothing.
-    std::function<void()> cp_Command, radio_Command, ai_Command, sj_Command, PPs_Command, ms_Command,
-        dab_Command, pv_Command, pdvd_Command;
+    std::function<void()> radio_Command, ai_Command, sj_Command, PPs_Command, ms_Command, pv_Command,
+        pdvd_Command;
 
     // --- shutdown ---
     void exitc_Click();

@@ -8,6 +8,8 @@
 #include "platform/settings.h"
 #include "player/form7.h"
 #include "player/frmabout.h"
+#include "player/tools/dabs.h"
+#include "player/tools/form3.h"
 #include "player/tools/scr1.h"
 #include "player/tools/scrset.h"
 #include "ui/filelistbox.h"
@@ -46,3 +48,7 @@ void Form1::scrs_Click()
 }
 
 void Form1::scrsets_Click() { SCRSET::instance().showModal(); }
+
+void Form1::cp_Click() { Form3::showPlayer(); }
+
+void Form1::dab_Click() { Dabs::instance().showModal(); }

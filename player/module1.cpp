@@ -7,6 +7,8 @@
 #include "player/frmabout.h"
 #include "player/loadk.h"
 #include "player/rmf.h"
+#include "player/tools/dabs.h"
+#include "player/tools/form3.h"
 #include "player/tools/form4.h"
 #include "player/tools/scr1.h"
 #include "player/tools/scrset.h"
@@ -41,7 +43,16 @@ void openCompactPlayer(const QString& file)
     }
 }
 
-void openCdPlayer() { Form1::instance().show(); }
+// Started alone, the program ends with the CD player unless the main window was opened meanwhile.
+void openCdPlayer()
+{
+    Form3& f = Form3::instance();
+    QObject::connect(&f, &Form3::unloaded, [] {
+        if (!Form1::isLoaded())
+            EndProgram();
+    });
+    f.show();
+}
 
 }  // namespace
 
@@ -74,6 +85,7 @@ void Main(const QString& commandLine)
 
 void EndProgram()
 {
+    SingleWindow<Dabs>::release();
     SingleWindow<SCR1>::release();
     SingleWindow<SCRSET>::release();
     SingleWindow<Form7>::release();

@@ -10,6 +10,8 @@
 #include "player/loadk.h"
 #include "player/module1.h"
 #include "player/rmf.h"
+#include "player/tools/dabs.h"
+#include "player/tools/form3.h"
 #include "player/tools/form4.h"
 #include "player/tools/scr1.h"
 #include "player/tools/scrset.h"
@@ -27,6 +29,8 @@
 
 inline void releaseWindows()
 {
+    SingleWindow<Form3>::release();
+    SingleWindow<Dabs>::release();
     SingleWindow<SCR1>::release();
     SingleWindow<SCRSET>::release();
     SingleWindow<Form4>::release();
