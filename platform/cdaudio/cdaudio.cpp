@@ -19,9 +19,16 @@ namespace {
 
 constexpr int kFramesPerSecond = 75;
 
-QHash<QString, QString>& aliases()
+// An open alias: its device and the disc it found there when it was opened. A disc that comes later, or
+// another disc in its place, is seen once the alias is opened again, as the drive's own device does.
+struct Session {
+    QString device;
+    std::optional<Drives::Toc> disc;
+};
+
+QHash<QString, Session>& aliases()
 {
-    static QHash<QString, QString> a;
+    static QHash<QString, Session> a;
     return a;
 }
 
@@ -44,18 +51,12 @@ QSet<QString>& openTrays()
     return s;
 }
 
-// The tables of contents last read, by device.
-QHash<QString, Drives::Toc>& tocs()
-{
-    static QHash<QString, Drives::Toc> t;
-    return t;
-}
-
-// What the one engine plays. While `device` is set the engine has that disc loaded (or is loading it)
-// and its play position is the engine's; otherwise the disc `parkedDevice` stands at `parkedAt`.
+// What the one engine plays. While `device` is set the engine has that disc (`toc`) loaded, or is loading
+// it, and its play position is the engine's; otherwise the disc `parkedDevice` stands at `parkedAt`.
 struct Player {
     MpvEngine* engine = nullptr;
     QString device;
+    Drives::Toc toc;
     enum Mode { Stopped, Playing, Paused } mode = Stopped;
     QString parkedDevice;
     int parkedAt = 0;
@@ -95,29 +96,16 @@ bool moveTray(const QString& action, const QString& device)
     return cdio_close_tray(dev.constData(), &driver) == DRIVER_OP_SUCCESS;
 }
 
-// Reads the disc's table of contents again. A tray this device opened holds no disc until it is closed,
-// unless a real drive shows a disc again (its tray was pushed in by hand).
+// Reads the disc's table of contents. A tray this device opened holds no disc until it is closed, unless
+// a real drive shows a disc again (its tray was pushed in by hand).
 std::optional<Drives::Toc> readDisc(const QString& device)
 {
     std::optional<Drives::Toc> toc;
     if (!openTrays().contains(device) || isBlockDevice(device))
         toc = Drives::readToc(device);
-    if (toc) {
+    if (toc)
         openTrays().remove(device);
-        tocs().insert(device, *toc);
-    } else {
-        tocs().remove(device);
-    }
     return toc;
-}
-
-// The table of contents as last read, read now when it was not.
-std::optional<Drives::Toc> discOf(const QString& device)
-{
-    const auto it = tocs().constFind(device);
-    if (it != tocs().constEnd())
-        return *it;
-    return readDisc(device);
 }
 
 QString msf(int frames)
@@ -178,8 +166,7 @@ void stopPlaying()
     Player& p = player();
     if (p.device.isEmpty())
         return;
-    if (const auto it = tocs().constFind(p.device); it != tocs().constEnd())
-        park(p.device, positionOf(p.device, *it));
+    park(p.device, positionOf(p.device, p.toc));
     p.device.clear();
     p.mode = Player::Stopped;
     if (p.engine)
@@ -196,8 +183,8 @@ MpvEngine* engine()
             if (reason == QLatin1String("stop") || pl.device.isEmpty())
                 return;
             // The disc played to its end (or could not be read): it stands stopped at its end.
-            if (const auto it = tocs().constFind(pl.device); it != tocs().constEnd() && reason == QLatin1String("eof"))
-                park(pl.device, it->leadOut);
+            if (reason == QLatin1String("eof"))
+                park(pl.device, pl.toc.leadOut);
             pl.device.clear();
             pl.mode = Player::Stopped;
         });
@@ -220,15 +207,23 @@ void playFrom(const QString& device, const Drives::Toc& toc, int frames)
     e->seek(seconds);
     e->setFlag("pause", false);
     p.device = device;
+    p.toc = toc;
     p.mode = Player::Playing;
 }
 
-int status(const QString& device, const QStringList& w, QString* result)
+int status(Session& session, const QStringList& w, QString* result)
 {
     // w: "status", alias, what...
+    const QString& device = session.device;
     const QString what = w.mid(2).join(QLatin1Char(' '));
+    if (what == QLatin1String("number of tracks")) {
+        // The disc is asked again: one taken out, or put in its place, leaves the alias without a disc.
+        const std::optional<Drives::Toc> now = readDisc(device);
+        if (!now || !session.disc || *now != *session.disc)
+            session.disc.reset();
+    }
     if (what == QLatin1String("mode")) {
-        if (!discOf(device))
+        if (!session.disc)
             *result = openTrays().contains(device) ? QStringLiteral("open") : QStringLiteral("not ready");
         else if (player().device == device && player().mode == Player::Playing)
             *result = QStringLiteral("playing");
@@ -238,7 +233,7 @@ int status(const QString& device, const QStringList& w, QString* result)
             *result = QStringLiteral("stopped");
         return NoError;
     }
-    const std::optional<Drives::Toc> toc = what == QLatin1String("number of tracks") ? readDisc(device) : discOf(device);
+    const std::optional<Drives::Toc>& toc = session.disc;
     if (!toc)
         return NotReady;
     if (what == QLatin1String("number of tracks")) {
@@ -271,8 +266,9 @@ int status(const QString& device, const QStringList& w, QString* result)
     return UnrecognizedCommand;
 }
 
-int playback(const QString& device, const QStringList& w)
+int playback(const Session& session, const QStringList& w)
 {
+    const QString& device = session.device;
     const QString& verb = w[0];
     const bool seek = verb == QLatin1String("seek");
     const bool well = verb == QLatin1String("play") ? w.size() == 2 || (w.size() == 4 && w[2] == QLatin1String("from"))
@@ -280,7 +276,7 @@ int playback(const QString& device, const QStringList& w)
                                                     : w.size() == 2;
     if (!well)
         return UnrecognizedCommand;
-    const std::optional<Drives::Toc> toc = discOf(device);
+    const std::optional<Drives::Toc>& toc = session.disc;
     if (!toc)
         return NotReady;
     Player& p = player();
@@ -333,9 +329,13 @@ int playback(const QString& device, const QStringList& w)
 // Forgets an alias; its disc stops unless another alias still has that device open.
 void forget(const QString& alias)
 {
-    const QString device = aliases().take(alias);
-    if (!device.isEmpty() && player().device == device && !aliases().values().contains(device))
-        stopPlaying();
+    const QString device = aliases().take(alias).device;
+    if (device.isEmpty() || player().device != device)
+        return;
+    for (const Session& s : std::as_const(aliases()))
+        if (s.device == device)
+            return;
+    stopPlaying();
 }
 
 }  // namespace
@@ -343,7 +343,7 @@ void forget(const QString& alias)
 void setTrayActionForTests(TrayAction action) { trayAction() = std::move(action); }
 void setCommandLogForTests(CommandLog log) { commandLog() = std::move(log); }
 
-QString deviceOf(const QString& alias) { return aliases().value(alias.toLower()); }
+QString deviceOf(const QString& alias) { return aliases().value(alias.toLower()).device; }
 
 bool hasEngine() { return player().engine != nullptr; }
 
@@ -368,8 +368,7 @@ int mciSendString(const QString& command, QString* result)
             return NoDevice;
         const QString alias = w.size() == 4 ? w[3] : QStringLiteral("cdaudio");
         forget(alias);
-        aliases().insert(alias, device);
-        tocs().remove(device);  // the disc may have changed since the device was last open
+        aliases().insert(alias, Session{device, readDisc(device)});
         return NoError;
     }
     if (w[0] == QLatin1String("close") && w.size() == 2) {
@@ -388,9 +387,10 @@ int mciSendString(const QString& command, QString* result)
     static const QStringList verbs{"set", "status", "play", "pause", "stop", "seek"};
     if (!verbs.contains(w[0]))
         return UnrecognizedCommand;
-    const QString device = aliases().value(w[1]);
-    if (device.isEmpty())
+    const auto session = aliases().find(w[1]);
+    if (session == aliases().end())
         return UnknownAlias;
+    const QString device = session->device;
 
     if (w[0] == QLatin1String("set")) {
         if (w.size() != 4 || w[2] != QLatin1String("door") ||
@@ -405,7 +405,9 @@ int mciSendString(const QString& command, QString* result)
             if (player().parkedDevice == device)
                 player().parkedDevice.clear();
             openTrays().insert(device);
-            tocs().remove(device);
+            for (Session& s : aliases())
+                if (s.device == device)
+                    s.disc.reset();
         } else {
             openTrays().remove(device);
         }
@@ -414,12 +416,12 @@ int mciSendString(const QString& command, QString* result)
     if (w[0] == QLatin1String("status")) {
         if (w.size() < 3)
             return UnrecognizedCommand;
-        const int e = status(device, w, &answer);
+        const int e = status(*session, w, &answer);
         if (e != NoError)
             answer.clear();
         return e;
     }
-    return playback(device, w);
+    return playback(*session, w);
 }
 
 }  // namespace CdAudio

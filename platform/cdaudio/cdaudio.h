@@ -6,7 +6,8 @@
 //   "open cdaudio alias <a>"          opens the device of the first optical drive under an alias
 //   "close <a>" / "close all"         forgets the alias; the disc stops unless another alias still has it
 //   "set <a> door open" / "closed"    opens or closes the drive's tray (an open tray stops the disc)
-//   "status <a> number of tracks"     the disc's track count
+//   "status <a> number of tracks"     the disc's track count; none once the disc found at the open was
+//                                     taken out or replaced, until the alias is opened again
 //   "status <a> current track"        the track at the play position
 //   "status <a> position"             the play position
 //   "status <a> position track <n>"   where track n starts

@@ -64,6 +64,7 @@ struct Toc {
     QList<int> starts;   // the start of each track, in track order
     int leadOut = 0;     // the end of the last track
     int trackCount() const { return int(starts.size()); }
+    bool operator==(const Toc&) const = default;
 };
 
 // Reads the table of contents of a drive or a disc image (a CUE sheet, or its BIN file) through libcdio.

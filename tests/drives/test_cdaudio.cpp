@@ -171,9 +171,25 @@ private slots:
         QCOMPARE(ask("status song current track", CdAudio::NotReady), QString());
         QCOMPARE(ask("status song mode"), QString("not ready"));
         QCOMPARE(ask("play song", CdAudio::NotReady), QString());
-        // A disc that arrives is found by the next count.
+        // A disc that arrives is found once the device is opened again.
         QCOMPARE(insertDisc(), cue);
+        QCOMPARE(ask("status song number of tracks", CdAudio::NotReady), QString());
+        QCOMPARE(CdAudio::mciSendString("open cdaudio alias song"), int(CdAudio::NoError));
         QCOMPARE(ask("status song number of tracks"), QString("3"));
+    }
+
+    void anotherDiscInItsPlace()
+    {
+        insertDisc();
+        QCOMPARE(CdAudio::mciSendString("open cdaudio alias song"), int(CdAudio::NoError));
+        QCOMPARE(ask("status song number of tracks"), QString("3"));
+        // Taken out and another put in: the count finds no disc, so the player opens the device again.
+        insertDisc({300, 300});
+        QCOMPARE(ask("status song number of tracks", CdAudio::NotReady), QString());
+        QCOMPARE(ask("status song position track 1", CdAudio::NotReady), QString());
+        QCOMPARE(CdAudio::mciSendString("open cdaudio alias song"), int(CdAudio::NoError));
+        QCOMPARE(ask("status song number of tracks"), QString("2"));
+        QCOMPARE(ask("status song length"), QString("00:08:00"));
     }
 
     void positionsWithoutPlaying()
@@ -272,8 +288,10 @@ private slots:
         QCOMPARE(ask("status song mode"), QString("open"));
         QCOMPARE(ask("status song number of tracks", CdAudio::NotReady), QString());
         QCOMPARE(ask("play song", CdAudio::NotReady), QString());
-        // Closed again, the disc is there and stands at its start.
+        // Closed again and opened again, the disc is there and stands at its start.
         QCOMPARE(CdAudio::mciSendString("set song door closed"), int(CdAudio::NoError));
+        QCOMPARE(ask("status song mode"), QString("not ready"));
+        QCOMPARE(CdAudio::mciSendString("open cdaudio alias song"), int(CdAudio::NoError));
         QCOMPARE(ask("status song number of tracks"), QString("3"));
         QCOMPARE(ask("status song mode"), QString("stopped"));
         QCOMPARE(ask("status song position"), QString("00:02:00"));
