@@ -186,6 +186,7 @@ void Dabs::List1_Click()
 {
     Text1->setText(List1->List(List1->ListIndex()));
     Text1->setFocus();
+    Text1->selectAll();  // also when it had the focus already
 }
 
 void Dabs::Command3_Click()
