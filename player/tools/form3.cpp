@@ -107,7 +107,8 @@ Form3::Form3()
     // The button labels on the skin's plates, in the window's control order.
     auto button = [this](SkinLabel*& l, const char* name, const QString& caption, const char* tip, const QRect& r,
                          void (Form3::*click)()) {
-        l = new SkinLabel(caption, this);
+        l = new SkinLabel(this);
+        l->setText(caption);
         l->setObjectName(QString::fromLatin1(name));
         l->setGeometry(r);
         l->setAlignment(Qt::AlignCenter);
