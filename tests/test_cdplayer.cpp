@@ -63,11 +63,7 @@ class CdPlayerTest : public QObject {
     void insert(const QList<int>& tracks, bool tone = false)
     {
         fx.freshEnv();
-        cue = fx.env->path("cd/disc.cue");
-        if (!tracks.isEmpty())
-            QVERIFY(!CdImage::write(fx.env->path("cd"), "disc", tracks, tone).isEmpty());
-        QDir().mkpath(fx.env->path("C"));
-        Drives::setTableForTests(QList<Drives::Drive>{{'C', Drives::Fixed, fx.env->path("C"), {}}, {'D', Drives::CdRom, {}, cue}});
+        cue = CdImage::intoDriveD(fx.env->path("cd"), fx.env->path("C"), tracks, tone);
     }
 
     // The player loaded on a disc of three tracks of 3, 5 and 4 seconds (starts 00:02:00, 00:05:00,

@@ -119,8 +119,7 @@ private slots:
     void audioDiscRows()
     {
         fx.freshEnv();
-        const QString cue = CdImage::write(fx.env->path("cd"), "disc", {225, 375, 300});
-        Drives::setTableForTests(QList<Drives::Drive>{{'C', Drives::Fixed, fx.env->root(), {}}, {'D', Drives::CdRom, {}, cue}});
+        CdImage::intoDriveD(fx.env->path("cd"), fx.env->path("C"), {225, 375, 300});
         Dabs& d = Dabs::instance();
         d.Option2->click();
         d.Command1->click();

@@ -113,9 +113,7 @@ private slots:
     // 00:05:00 and 00:10:00, and the disc ends at 00:14:00.
     QString insertDisc(const QList<int>& tracks = {225, 375, 300}, bool tone = false)
     {
-        const QString cue = CdImage::write(tmp.path() + "/cd", "disc", tracks, tone);
-        Drives::setTableForTests(QList<Drive>{{'C', Drives::Fixed, tmp.path(), {}}, {'D', Drives::CdRom, {}, cue}});
-        return cue;
+        return CdImage::intoDriveD(tmp.path() + "/cd", tmp.path(), tracks, tone);
     }
 
     static QString ask(const QString& command, int expected = CdAudio::NoError)
@@ -163,9 +161,8 @@ private slots:
 
     void noDiscInTheDrive()
     {
-        const QString cue = tmp.path() + "/cd/disc.cue";
-        QFile::remove(cue);
-        Drives::setTableForTests(QList<Drive>{{'D', Drives::CdRom, {}, cue}});
+        QFile::remove(tmp.path() + "/cd/disc.cue");
+        const QString cue = insertDisc({});
         QCOMPARE(CdAudio::mciSendString("open cdaudio alias song"), int(CdAudio::NoError));
         QCOMPARE(ask("status song number of tracks", CdAudio::NotReady), QString());
         QCOMPARE(ask("status song current track", CdAudio::NotReady), QString());

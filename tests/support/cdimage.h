@@ -2,6 +2,8 @@
 // Audio-CD images made at test time: one BIN file of raw CD audio (44.1 kHz, 16-bit, stereo, 2352 bytes
 // a frame of 1/75 second) and a CUE sheet naming its tracks. Silence is written as a sparse file, so a
 // track may start minutes into the disc at no cost; `tone` writes a 440 Hz tone instead.
+#include "platform/drives/drives.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -58,6 +60,19 @@ inline QString write(const QString& folder, const QString& name, const QList<int
     QFile c(cue);
     if (!c.open(QIODevice::WriteOnly | QIODevice::Truncate) || c.write(sheet.toLatin1()) != sheet.size())
         return QString();
+    return cue;
+}
+
+// The drive table of a test: C: the folder `c`, and D: an optical drive whose disc is the image
+// `folder`/disc.cue, written with `trackFrames` (none for an empty list: the drive's tray is empty).
+// Returns the image's CUE sheet path.
+inline QString intoDriveD(const QString& folder, const QString& c, const QList<int>& trackFrames, bool tone = false)
+{
+    const QString cue = folder + QStringLiteral("/disc.cue");
+    if (!trackFrames.isEmpty() && write(folder, QStringLiteral("disc"), trackFrames, tone) != cue)
+        qFatal("cannot write the disc image in %s", qPrintable(folder));
+    QDir().mkpath(c);
+    Drives::setTableForTests(QList<Drives::Drive>{{'C', Drives::Fixed, c, {}}, {'D', Drives::CdRom, {}, cue}});
     return cue;
 }
 

@@ -30,9 +30,7 @@ class TestXCdPlayer : public QObject {
     Form3& shown(bool shaped)
     {
         fx.freshEnv();
-        const QString cue = CdImage::write(fx.env->path("cd"), "disc", {225, 375, 300});
-        QDir().mkpath(fx.env->path("C"));
-        Drives::setTableForTests(QList<Drives::Drive>{{'C', Drives::Fixed, fx.env->path("C"), {}}, {'D', Drives::CdRom, {}, cue}});
+        CdImage::intoDriveD(fx.env->path("cd"), fx.env->path("C"), {225, 375, 300});
         SettingsStore::SaveSetting("vitrif", shaped ? "True" : "False");
         Form3& f = Form3::instance();
         f.move(300, 300);
