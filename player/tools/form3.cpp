@@ -82,8 +82,8 @@ Form3::Form3()
     };
     Label4 = display("Label4", QRect(16, 11, 208, 18), 9, false, Qt::AlignLeft);
     Label4->setText(QStringLiteral("Pellum CDplayer"));
-    Label2 = display("Label2", QRect(16, 31, 120, 30), 17, true, Qt::AlignLeft);
-    Label3 = display("Label3", QRect(136, 39, 88, 20), 10, false, Qt::AlignRight);
+    Label2 = display("Label2", QRect(16, 31, 150, 30), 15, true, Qt::AlignLeft);
+    Label3 = display("Label3", QRect(166, 39, 58, 20), 10, false, Qt::AlignRight);
 
     List1 = new ListBox(this);
     List1->setObjectName(QStringLiteral("List1"));
