@@ -268,6 +268,8 @@ void Form1::buildMenus()
     connect(shu, &MenuItem::Click, this, &Form1::shu_Click);
     connect(h, &MenuItem::Click, this, &Form1::h_Click);
     connect(lan, &MenuItem::Click, this, &Form1::lan_Click);
+    connect(cp, &MenuItem::Click, this, &Form1::cp_Click);
+    connect(dab, &MenuItem::Click, this, &Form1::dab_Click);
     connect(abbo, &MenuItem::Click, this, &Form1::abbo_Click);
     connect(vol, &MenuItem::Click, this, &Form1::vol_Click);
     connect(rm, &MenuItem::Click, this, &Form1::rm_Click);

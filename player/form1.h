@@ -98,6 +98,8 @@ public:
     void ms_Click();  // the media search, modeless
     void selecta_Click();  // the internet radio, modeless
     void PPs_Click();      // the picture and list browser, modal
+    void cp_Click();       // the audio-CD player, shown unless it is visible already
+    void dab_Click();      // the per-disc title-list editor, modal
 
     // --- skin buttons, label strip, hover highlight ---
     SkinLabel* Image1 = nullptr;       // the window's background picture
@@ -127,7 +129,7 @@ public slots:
 
 public:
     // Commands that windows built later complete; until then their buttons do nothing.
-    std::function<void()> cp_Command, ai_Command, dab_Command, pv_Command, pdvd_Command;
+    std::function<void()> ai_Command, pv_Command, pdvd_Command;
 
     // --- shutdown ---
     void exitc_Click();

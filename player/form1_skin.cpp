@@ -94,7 +94,7 @@ void Form1::buildSkin()
     Image5[4] = button("Image5_4", Picture2, QRect(2100, 3300, 480, 480));
     swapping(Image5[0], QStringLiteral("add"), run(&ai_Command));
     swapping(Image5[1], QStringLiteral("ra"), [this] { selecta_Click(); });
-    swapping(Image5[2], QStringLiteral("cd"), run(&cp_Command));
+    swapping(Image5[2], QStringLiteral("cd"), [this] { cp_Click(); });
     swapping(Image5[3], QStringLiteral("ps"), [this] { ps_Click(); });
     swapping(Image5[4], QStringLiteral("ns"), [this] { et_Click(); });
 
@@ -112,7 +112,7 @@ void Form1::buildSkin()
     bordered(Image8, [this] { PPs_Click(); });
     bordered(Image9, [this] { ms_Click(); });
     bordered(Image10, [this] { scrs_Click(); });
-    bordered(Image11, run(&dab_Command));
+    bordered(Image11, [this] { dab_Click(); });
     bordered(Image12, run(&pv_Command));
     Image4->setPixmap(IM.value(QStringLiteral("compact")));
     Image8->setPixmap(IM.value(QStringLiteral("shower")));

@@ -10,6 +10,8 @@
 #include "player/form7.h"
 #include "player/frmabout.h"
 #include "player/tools/radio.h"
+#include "player/tools/dabs.h"
+#include "player/tools/form3.h"
 #include "player/tools/scr1.h"
 #include "player/tools/scrset.h"
 #include "player/tools/shower.h"
@@ -61,3 +63,6 @@ void Form1::selecta_Click()
 }
 
 void Form1::PPs_Click() { Shower::instance().showModal(); }
+void Form1::cp_Click() { Form3::showPlayer(); }
+
+void Form1::dab_Click() { Dabs::instance().showModal(); }

@@ -18,6 +18,8 @@
 #include "player/loadk.h"
 #include "player/playlistfile.h"
 #include "player/rmf.h"
+#include "player/tools/dabs.h"
+#include "player/tools/form3.h"
 #include "player/tools/form4.h"
 #include "player/tools/radio.h"
 #include "player/tools/scr1.h"
@@ -80,12 +82,6 @@ void writeModeList()
         PlayListFile::tellLeftOut(afore, news, m.list->window());
 }
 
-void openCdPlayer()
-{
-    Form1::instance().show();
-    UseMainWindow();
-}
-
 // A settings file that cannot be written is told once: the player goes on with the values in memory.
 void tellSettingsNotSaved(const QString& file, const QString& reason)
 {
@@ -97,6 +93,17 @@ void tellSettingsNotSaved(const QString& file, const QString& reason)
     Dialogs::MsgBox(QStringLiteral("Your settings could not be saved to %1: %2.\r\nPellumPlayer goes on, but "
                                    "what you change now is forgotten when it ends.").arg(file, reason),
                     Dialogs::OKOnly, QStringLiteral("PellumPlayer"));
+}
+
+// Started alone, the program ends with the CD player unless the main window was opened meanwhile.
+void openCdPlayer()
+{
+    Form3& f = Form3::instance();
+    QObject::connect(&f, &Form3::unloaded, [] {
+        if (!Form1::isLoaded())
+            EndProgram();
+    });
+    f.show();
 }
 
 }  // namespace
@@ -228,6 +235,7 @@ void EndProgram()
     SingleWindow<Shower>::release();
     SingleWindow<Radio>::release();
     SetModeInUse(nullptr, nullptr);
+    SingleWindow<Dabs>::release();
     SingleWindow<SCR1>::release();
     SingleWindow<SCRSET>::release();
     SingleWindow<Form7>::release();

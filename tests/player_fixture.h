@@ -17,6 +17,8 @@
 #include "player/loadk.h"
 #include "player/module1.h"
 #include "player/rmf.h"
+#include "player/tools/dabs.h"
+#include "player/tools/form3.h"
 #include "player/tools/form4.h"
 #include "player/tools/radio.h"
 #include "player/tools/scr1.h"
@@ -39,6 +41,8 @@ inline void releaseWindows()
 {
     SingleWindow<Shower>::release();
     SingleWindow<Radio>::release();
+    SingleWindow<Form3>::release();
+    SingleWindow<Dabs>::release();
     SingleWindow<SCR1>::release();
     SingleWindow<SCRSET>::release();
     SingleWindow<Cs>::release();

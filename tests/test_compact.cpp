@@ -187,15 +187,17 @@ private slots:
         QVERIFY(waitFor([] { return mk().PlayState() == 2; }));
     }
 
-    // "◎" runs the main window's CD player command (nothing while no CD player is built in).
+    // "◎" shows the audio-CD player, once: a second click leaves the shown player as it is.
     void cdPlayerButton()
     {
         pellum& p = start();
+        QVERIFY(!Form3::isLoaded());
         p.Label11_Click();
-        int shown = 0;
-        Form1::instance().cp_Command = [&] { ++shown; };
+        QVERIFY(Form3::isLoaded() && Form3::instance().isVisible());
+        Form3* shown = &Form3::instance();
         p.Label11_Click();
-        QCOMPARE(shown, 1);
+        QCOMPARE(&Form3::instance(), shown);
+        QVERIFY(shown->isVisible());
     }
 
     void openFile_data()

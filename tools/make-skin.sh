@@ -50,6 +50,26 @@ convert -size 16x16 xc:none -stroke '#2f8f6f' -strokewidth 2 -draw 'line 7.5,6 4
 convert -size 340x250 gradient:'#27334a'-'#0f141d' \
   \( -size 340x250 radial-gradient:'#3b4c6e'-none \) -compose over -composite -depth 8 -colors 64 "$out/background.png"
 
+# The audio-CD player's skin: a silver body with rounded corners on a key colour (the top-left pixel,
+# left out of the window's shape), a dark display, the track list's panel and a plate under every button
+# label. The plates' places are the labels' places in player/tools/form3.cpp.
+plates=""
+for r in "10,94,48" "62,94,52" "118,94,52" "174,94,48" "10,122,52" "66,122,48" "118,122,46" "168,122,62" \
+         "238,128,24" "266,128,84"; do
+  IFS=, read -r x y w <<<"$r"
+  plates+=" roundrectangle $x,$y $((x + w - 1)),$((y + 19)) 5,5"
+done
+convert -size 360x160 xc:'#1e2430' \
+  \( -size 360x160 gradient:'#eef1f6'-'#aeb8c6' \
+     \( -size 360x160 xc:none -fill white -draw "roundrectangle 0,0 359,159 18,18" \) -compose copy-opacity -composite \) \
+  -compose over -composite \
+  -fill none -stroke '#5d6a80' -strokewidth 1 -draw "roundrectangle 0,0 359,159 18,18" \
+  -fill '#0f1c24' -stroke '#5b6b7a' -draw "roundrectangle 8,8 231,65 6,6" \
+  -fill '#f4f6f9' -stroke '#8e9aad' -draw "roundrectangle 236,8 351,121 4,4" \
+  -fill '#dde3ec' -stroke '#8e9aad' -draw "$plates" \
+  -fill '#6b7688' -stroke none -font "$font" -pointsize 9 -annotate +12+156 "PellumCDplayer" \
+  -depth 8 -define png:exclude-chunks=date,time "$out/cdplayer.png"
+
 # face FILE W H TOP BOTTOM EDGE: a flat button's face, a rounded field shaded from TOP to BOTTOM with an
 # EDGE line. The button draws the picture one pixel higher than its top and prints its caption over it,
 # so the first row is left empty and the field stays light enough for dark text; the outer pixels are

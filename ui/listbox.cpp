@@ -128,6 +128,21 @@ void ListBox::setListIndex(int index)
     emit Click();
 }
 
+int ListBox::SelectString(int start, const QString& text)
+{
+    const int n = ListCount();
+    if (start < -1 || start >= n)
+        start = -1;
+    for (int k = 1; k <= n; ++k) {
+        const int i = (start + k) % n;
+        if (model_->rows.at(i).startsWith(text, Qt::CaseInsensitive)) {
+            selectQuietly(i);
+            return i;
+        }
+    }
+    return -1;
+}
+
 int ListBox::itemFromPoint(const QPoint& px, bool* outside) const
 {
     const QRect client = viewport()->rect();

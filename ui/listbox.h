@@ -44,6 +44,11 @@ public:
     // Selects the row before, the last before the first; nothing when no row is selected.
     void selectPrevious();
 
+    // Selects the first row after `start` (from the top for -1, wrapping round to the top) whose text
+    // begins with `text`, case ignored, as the list box's select-string message does, without raising
+    // Click. Returns that row, or -1 with the selection unchanged when none begins so.
+    int SelectString(int start, const QString& text);
+
     // The width in pixels across which the rows can be scrolled (the list box's horizontal extent): every
     // row is laid out that wide, and a horizontal scroll bar shows when it is wider than the list. 0, the
     // start, lays the rows out by the last row's width.

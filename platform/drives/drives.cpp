@@ -295,9 +295,14 @@ bool VolumeSerialNumber(const QString& root, quint32* serial)
     if (!d)
         return false;
     QByteArray pvd;
-    if (!readPrimaryDescriptor(d->device, &pvd))
+    if (readPrimaryDescriptor(d->device, &pvd)) {
+        *serial = serialOfDescriptor(pvd);
+        return true;
+    }
+    const std::optional<Toc> toc = readToc(d->device);
+    if (!toc)
         return false;
-    *serial = serialOfDescriptor(pvd);
+    *serial = serialOfToc(*toc);
     return true;
 }
 

@@ -64,8 +64,28 @@ quint32 serialOfDescriptor(const QByteArray& descriptor);
 // (2048-byte sectors) to the set's terminator. False when there is none or the file cannot be read.
 bool readPrimaryDescriptor(const QString& deviceOrImage, QByteArray* descriptor);
 
-// The volume serial number of the disc in the drive `root` names. False (and 0) when there is no such
-// drive, no disc, or no ISO 9660 volume on it.
+// The table of contents of a disc: where its tracks start and where the last one ends, in frames of
+// 1/75 second counted as the drive's minute:second:frame addresses count them (the first track of a
+// disc usually starts at 150, that is 00:02:00).
+struct Toc {
+    int firstTrack = 1;  // the number of the first track
+    QList<int> starts;   // the start of each track, in track order
+    int leadOut = 0;     // the end of the last track
+    int trackCount() const { return int(starts.size()); }
+    bool operator==(const Toc&) const = default;
+};
+
+// Reads the table of contents of a drive or a disc image (a CUE sheet, or its BIN file) through libcdio.
+// std::nullopt when there is no disc, no such file, or no track on it.
+std::optional<Toc> readToc(const QString& deviceOrImage);
+
+// The volume serial number the original platform gives an audio disc, which has no volume descriptor:
+// the sum of the tracks' start addresses, each written as 0x00MMSSFF, plus the disc's length in frames
+// when it has fewer than three tracks.
+quint32 serialOfToc(const Toc& toc);
+
+// The volume serial number of the disc in the drive `root` names: from its ISO 9660 volume, else, for an
+// audio disc, from its table of contents. False (and 0) when there is no such drive, no disc, or neither.
 bool VolumeSerialNumber(const QString& root, quint32* serial);
 
 }  // namespace Drives

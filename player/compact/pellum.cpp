@@ -16,6 +16,7 @@
 #include "player/module1.h"
 #include "player/playlistfile.h"
 #include "player/she.h"
+#include "player/tools/form3.h"
 #include "ui/twips.h"
 
 #include <QApplication>
@@ -389,10 +390,7 @@ void pellum::Label10_Click()
 
 void pellum::Label11_Click()
 {
-    // The CD player is shown through the main window's command for it, once that window exists.
-    Form1& main = Form1::instance();
-    if (main.cp_Command)
-        main.cp_Command();
+    Form3::showPlayer();
 }
 
 void pellum::Label12_Click()

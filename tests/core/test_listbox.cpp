@@ -45,6 +45,32 @@ private slots:
         QCOMPARE(l.ListCount(), 0);
     }
 
+    void selectString_data()
+    {
+        QTest::addColumn<int>("start");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("selected");
+        QTest::newRow("from the top, the upper of two") << -1 << " Intro" << 1;
+        QTest::newRow("case ignored") << -1 << " INTRO (" << 2;
+        QTest::newRow("after the start") << 1 << " intro" << 2;
+        QTest::newRow("wraps round") << 2 << " intro" << 1;
+        QTest::newRow("none begins so") << -1 << "Outro" << 0;
+    }
+
+    void selectString()
+    {
+        QFETCH(int, start);
+        QFETCH(QString, text);
+        QFETCH(int, selected);
+        ListBox l;
+        l.AddItems({" Tune_01", " Intro", " Intro (live)"});
+        l.setListIndex(0);
+        QSignalSpy clicks(&l, &ListBox::Click);
+        QCOMPARE(l.SelectString(start, text), selected == 0 ? -1 : selected);
+        QCOMPARE(l.ListIndex(), selected);
+        QCOMPARE(clicks.count(), 0);
+    }
+
     void userClickAndRightClick()
     {
         ListBox l;

@@ -2,6 +2,7 @@
 // the volume serial number of a disc image.
 #include "platform/drives/drives.h"
 #include "tests/drives/isoimage.h"
+#include "tests/support/cdimage.h"
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -193,6 +194,36 @@ private slots:
         QCOMPARE(Drives::VolumeSerialNumber("D:\\", &got), found);
         QCOMPARE(got, serial);
         QCOMPARE(Drives::VolumeSerialNumber(root, &got), found);
+        QCOMPARE(got, serial);
+    }
+
+    // An audio disc has no volume: its serial comes from the start addresses of its tracks (each as
+    // 0x00MMSSFF), with the disc's length in frames added when it has fewer than three tracks.
+    void serialOfAnAudioDisc_data()
+    {
+        QTest::addColumn<QList<int>>("trackFrames");
+        QTest::addColumn<quint32>("serial");
+        // Tracks at 00:02:00, 00:05:00 and 00:10:00.
+        QTest::newRow("three tracks") << QList<int>{225, 375, 300} << quint32(0x000200 + 0x000500 + 0x000A00);
+        QTest::newRow("two tracks") << QList<int>{225, 375} << quint32(0x000200 + 0x000500 + 600);
+        QTest::newRow("one track") << QList<int>{301} << quint32(0x000200 + 301);
+        // Tracks at 01:00:00 and 01:01:00 after the first.
+        QTest::newRow("minutes") << QList<int>{4350, 75, 75} << quint32(0x000200 + 0x010000 + 0x010100);
+    }
+
+    void serialOfAnAudioDisc()
+    {
+        QFETCH(QList<int>, trackFrames);
+        QFETCH(quint32, serial);
+        const QString cue = CdImage::write(tmp.path() + "/audio", "disc", trackFrames);
+        QVERIFY(!cue.isEmpty());
+        const std::optional<Drives::Toc> toc = Drives::readToc(cue);
+        QVERIFY(toc);
+        QCOMPARE(toc->trackCount(), trackFrames.size());
+        QCOMPARE(toc->starts.first(), 150);
+        Drives::setTableForTests(QList<Drive>{{'C', Drives::Fixed, folder("C"), {}}, {'D', Drives::CdRom, {}, cue}});
+        quint32 got = 1;
+        QVERIFY(Drives::VolumeSerialNumber("D:\\", &got));
         QCOMPARE(got, serial);
     }
 
