@@ -27,13 +27,14 @@ void Form1::List1_Click()
     CurrentIndex = List2->ListIndex();
     const QString p = List1->List(CurrentIndex);
 
-    if (p.endsWith(QStringLiteral("pellum"), Qt::CaseInsensitive)) {
+    const Route route = RouteOf(p);
+    if (route == Route::List) {
         List1->RemoveItem(CurrentIndex);
         List2->RemoveItem(CurrentIndex);
         importj(p, 1);
         return;
     }
-    if (p.endsWith(QStringLiteral("rm"), Qt::CaseInsensitive)) {
+    if (route == Route::RealMedia) {
         rmf.setWindowFlag(Qt::WindowStaysOnTopHint, true);
         mp->Stop();
         mp->setFileName(QString());
@@ -52,7 +53,7 @@ void Form1::List1_Click()
         Label4->setText(QStringLiteral("●") + withoutLast(SHE::FileNameOf(rmf.RA->Source()), 3));
         return;
     }
-    if (p.endsWith(QStringLiteral("swf"), Qt::CaseInsensitive)) {
+    if (route == Route::Flash) {
         mp->Stop();
         mp->setFileName(QString());
         PlayerInactive = true;
@@ -76,6 +77,17 @@ void Form1::List1_Click()
     mp->setFileName(p);
     mp->setFlagMember(23, false);
     marquee();
+}
+
+Form1::Route Form1::RouteOf(const QString& path)
+{
+    if (path.endsWith(QStringLiteral("pellum"), Qt::CaseInsensitive))
+        return Route::List;
+    if (path.endsWith(QStringLiteral("rm"), Qt::CaseInsensitive))
+        return Route::RealMedia;
+    if (path.endsWith(QStringLiteral("swf"), Qt::CaseInsensitive))
+        return Route::Flash;
+    return Route::Player;
 }
 
 void Form1::marquee()

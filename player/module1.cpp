@@ -24,6 +24,12 @@ QString& LanguagePath()
     return path;
 }
 
+QString& StartupFile()
+{
+    static QString path;
+    return path;
+}
+
 namespace {
 
 // Windows that later parts of the program open from the command line.
@@ -61,6 +67,8 @@ void Main(const QString& commandLine)
         openCompactPlayer(commandLine);
         return;
     }
+    if (!Form1::isLoaded() && !commandLine.isEmpty() && Form1::RouteOf(commandLine) == Form1::Route::Player)
+        StartupFile() = commandLine;
     Form1& f = Form1::instance();
     f.show();
     if (!commandLine.isEmpty()) {
