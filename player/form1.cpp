@@ -31,6 +31,10 @@ Form1::Form1()
     buildSkin();
     connectCommands();
     connectDiscCommands();
+    // Every element exists now (the video's native window must come after them); the file named on the
+    // command line starts opening while the window loads.
+    mp->Prepare(Module1::StartupFile());
+    Module1::StartupFile().clear();
 }
 
 Form1::~Form1() = default;

@@ -53,6 +53,10 @@ public:
     MediaPlayer* mp = nullptr;
     ShockwaveFlash* SF = nullptr;
     void List1_Click();  // the play step for List2's selected row
+    // Where the play step sends a path, by its last letters: a list file, the RealMedia window, the Flash
+    // control or the media player.
+    enum class Route { List, RealMedia, Flash, Player };
+    static Route RouteOf(const QString& path);
     void marquee();
     void Tfs();
     void et_Click();

@@ -29,13 +29,14 @@ void Form1::List1_Click()
     if (passOverMissing(CurrentIndex))
         return;
 
-    if (p.endsWith(QStringLiteral("pellum"), Qt::CaseInsensitive)) {
+    const Route route = RouteOf(p);
+    if (route == Route::List) {
         List1->RemoveItem(CurrentIndex);
         List2->RemoveItem(CurrentIndex);
         importListRow(p);
         return;
     }
-    if (p.endsWith(QStringLiteral("rm"), Qt::CaseInsensitive)) {
+    if (route == Route::RealMedia) {
         rmf.setWindowFlag(Qt::WindowStaysOnTopHint, true);
         mp->Stop();
         mp->setFileName(QString());
@@ -54,7 +55,7 @@ void Form1::List1_Click()
         Label4->setText(QStringLiteral("●") + withoutLast(SHE::FileNameOf(rmf.RA->Source()), 3));
         return;
     }
-    if (p.endsWith(QStringLiteral("swf"), Qt::CaseInsensitive)) {
+    if (route == Route::Flash) {
         mp->Stop();
         mp->setFileName(QString());
         PlayerInactive = true;
@@ -78,6 +79,17 @@ void Form1::List1_Click()
     mp->setFileName(p);
     mp->setFlagMember(23, false);
     marquee();
+}
+
+Form1::Route Form1::RouteOf(const QString& path)
+{
+    if (path.endsWith(QStringLiteral("pellum"), Qt::CaseInsensitive))
+        return Route::List;
+    if (path.endsWith(QStringLiteral("rm"), Qt::CaseInsensitive))
+        return Route::RealMedia;
+    if (path.endsWith(QStringLiteral("swf"), Qt::CaseInsensitive))
+        return Route::Flash;
+    return Route::Player;
 }
 
 void Form1::marquee()

@@ -44,6 +44,12 @@ QString& LanguagePath()
     return path;
 }
 
+QString& StartupFile()
+{
+    static QString path;
+    return path;
+}
+
 namespace {
 
 struct ModeInUse {
@@ -145,6 +151,8 @@ void Main(const QString& commandLine)
         }
         return;
     }
+    if (!Form1::isLoaded() && !commandLine.isEmpty() && Form1::RouteOf(commandLine) == Form1::Route::Player)
+        StartupFile() = commandLine;
     Form1& f = Form1::instance();
     f.show();
     UseMainWindow();

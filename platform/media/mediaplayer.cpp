@@ -42,6 +42,11 @@ MediaPlayer::MediaPlayer(QWidget* parent)
     view_->installEventFilter(this);
     setMouseTracking(true);
     connect(engine_, &MpvEngine::fileEnded, this, [this](const QString& reason) {
+        prepared_.clear();
+        if (fileName_.isEmpty()) {  // a prepared clip: nothing the windows know of has ended
+            emit stateChanged();
+            return;
+        }
         if (reason == QLatin1String("error"))
             error_ = true;
         emit stateChanged();
@@ -64,6 +69,8 @@ QString MediaPlayer::FileName() const { return fileName_; }
 
 void MediaPlayer::setFileName(const QString& path)
 {
+    const bool prepared = !path.isEmpty() && path == prepared_ && !engine_->idle();
+    prepared_.clear();
     fileName_ = path;
     error_ = false;
     ++clipSerial_;
@@ -73,18 +80,32 @@ void MediaPlayer::setFileName(const QString& path)
         return;
     }
     view_->attach(*engine_);
-    engine_->load(path);
+    if (prepared)
+        engine_->setFlag("pause", false);
+    else
+        engine_->load(path);
+}
+
+void MediaPlayer::Prepare(const QString& path)
+{
+    if (path.isEmpty() || !fileName_.isEmpty())
+        return;
+    prepared_ = path;
+    view_->attach(*engine_);
+    engine_->load(path, true);
 }
 
 double MediaPlayer::CurrentPosition() const { return engine_->idle() ? startAt_ : engine_->timePos(); }
 
 void MediaPlayer::setCurrentPosition(double seconds)
 {
+    if (fileName_.isEmpty())
+        return;
     if (!(seconds >= 0))  // also NaN
         seconds = 0;
     if (!engine_->idle())
         engine_->seek(seconds);  // kept by the engine until the clip is open
-    else if (!fileName_.isEmpty())
+    else
         startAt_ = seconds;      // stopped: the next Play starts there
 }
 

@@ -22,6 +22,9 @@ public:
     // Reads back the path last set (the empty text when nothing is loaded).
     QString FileName() const;
     void setFileName(const QString& path);
+    // Opens `path` ahead of time, held at its first frame, while nothing is loaded: setting FileName to
+    // the same path then plays it on from there instead of opening it again. Any other use replaces it.
+    void Prepare(const QString& path);
 
     double CurrentPosition() const;          // seconds
     void setCurrentPosition(double seconds); // seeks
@@ -84,6 +87,7 @@ private:
     QMenu* menu_ = nullptr;
     QWidget* fullScreen_ = nullptr;  // the window the view moves into for full screen
     QString fileName_;
+    QString prepared_;    // the clip Prepare opened, until FileName takes it or something replaces it
     double rate_ = 1.0;
     int displaySize_ = 4;
     int volume_ = -1;

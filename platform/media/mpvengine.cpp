@@ -156,13 +156,13 @@ void MpvEngine::setFlag(const char* name, bool value)
         mpv_set_property_async(handle_, 0, name, MPV_FORMAT_FLAG, &f);
 }
 
-void MpvEngine::load(const QString& url)
+void MpvEngine::load(const QString& url, bool paused)
 {
     timePos_ = 0;
     duration_ = 0;
     metadata_.clear();
-    setFlag("pause", false);
-    paused_ = false;
+    setFlag("pause", paused);
+    paused_ = paused;
     idle_ = false;
     currentEntry_ = -1;
     startedEntry_ = -1;

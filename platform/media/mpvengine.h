@@ -32,11 +32,11 @@ public:
     void setDouble(const char* name, double value);
     void setFlag(const char* name, bool value);
 
-    // Loads `url` in place of what is loaded and plays it; the new entry's id is tracked so that events
-    // of the replaced entry are told apart. A play list (.m3u, .pls) plays its entries in turn as one
-    // clip: it ends once, after its last entry. A name the engine must not open (MediaAddress) fails
-    // as an unplayable file does.
-    void load(const QString& url);
+    // Loads `url` in place of what is loaded and plays it (or holds it paused at its first frame); the new
+    // entry's id is tracked so that events of the replaced entry are told apart. A play list (.m3u, .pls)
+    // plays its entries in turn as one clip: it ends once, after its last entry. A name the engine must
+    // not open (MediaAddress) fails as an unplayable file does.
+    void load(const QString& url, bool paused = false);
     void stop();
     // Seeks to `seconds` from the start. While the clip is still opening the seek is kept and made as
     // soon as it is open; with nothing loaded it is dropped.

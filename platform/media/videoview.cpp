@@ -3,6 +3,7 @@
 #include "platform/media/mpvengine.h"
 
 #include <QGuiApplication>
+#include <QWindow>
 
 VideoView::VideoView(QWidget* parent) : QWidget(parent)
 {
@@ -18,9 +19,22 @@ void VideoView::attach(MpvEngine& engine)
     if (attached_ || MpvEngine::nullOutput() || QGuiApplication::platformName() != QLatin1String("xcb"))
         return;
     attached_ = true;
-    setAttribute(Qt::WA_NativeWindow);
-    setAttribute(Qt::WA_DontCreateNativeAncestors);
-    engine.setWindowId(winId(), QStringLiteral("x11"));
+    // A native window covers every sibling drawn without one. The view's ancestors and their other
+    // children get native windows as well, so what is stacked above the video stays above it. Qt does
+    // the same for a window already shown; this makes it so for one not shown yet.
+    for (QWidget* w = this; !w->isWindow() && w->parentWidget(); w = w->parentWidget())
+        for (QObject* o : w->parentWidget()->children())
+            if (auto* sibling = qobject_cast<QWidget*>(o); sibling && !sibling->isWindow())
+                sibling->setAttribute(Qt::WA_NativeWindow);
+    const WId id = winId();
+    // The engine takes any map of this window for a map of its own window in it, and then never maps
+    // its own. Map this one now, before the engine watches it, also while the window around it is not
+    // shown yet.
+    if (QWindow* w = windowHandle(); w && !isHidden() && !w->isVisible()) {
+        w->setVisible(true);
+        QGuiApplication::sync();
+    }
+    engine.setWindowId(id, QStringLiteral("x11"));
     // mpv leaves its last picture in the window when a clip ends; paint the window black again.
     connect(&engine, &MpvEngine::fileEnded, this, qOverload<>(&QWidget::update));
 }

@@ -509,6 +509,54 @@ private slots:
         QCOMPARE(moves.at(0), (QVariantList{1, 1, 150, 300}));
     }
 
+    // A clip opened ahead of time waits at its start, unnamed and silent in the members; naming it plays
+    // it on without opening it again; naming another file plays that one.
+    void preparedClip_data()
+    {
+        QTest::addColumn<bool>("sameFile");
+        QTest::addColumn<bool>("missing");
+        QTest::newRow("taken by its name") << true << false;
+        QTest::newRow("replaced by another file") << false << false;
+        QTest::newRow("missing file, then named") << true << true;
+    }
+    void preparedClip()
+    {
+        QFETCH(bool, sameFile);
+        QFETCH(bool, missing);
+        MediaPlayer mp;
+        QSignalSpy ends(&mp, &MediaPlayer::EndOfStream);
+        QSignalSpy starts(&mp.engine(), &MpvEngine::fileStarted);
+        const QString clip = missing ? env.path("gone.wav") : writeWav(env.path("p.wav"), 1.0);
+        const QString other = writeWav(env.path("other.wav"), 1.0);
+        mp.Prepare(clip);
+        if (missing) {
+            QTest::qWait(500);
+            QVERIFY(!mp.ErrorFlag());  // nobody asked for it yet
+        } else {
+            QVERIFY(waitFor([&] { return mp.engine().loaded(); }));
+            QTest::qWait(300);
+            QCOMPARE(mp.CurrentPosition(), 0.0);  // held at its start
+        }
+        QCOMPARE(mp.FileName(), QString());
+        QCOMPARE(mp.PlayState(), 0);
+        QCOMPARE(ends.count(), 0);
+
+        const QString named = sameFile ? clip : other;
+        const int opened = int(starts.count());
+        mp.setFileName(named);
+        QCOMPARE(mp.FileName(), named);
+        if (missing) {
+            QVERIFY(waitFor([&] { return mp.ErrorFlag(); }));
+            QCOMPARE(ends.count(), 0);
+            return;
+        }
+        QVERIFY(waitFor([&] { return mp.PlayState() == 2 && mp.CurrentPosition() > 0.2; }));
+        QCOMPARE(mp.engine().path(), named);
+        QCOMPARE(int(starts.count()), sameFile ? opened : opened + 1);
+        QVERIFY(waitFor([&] { return ends.count() == 1; }));
+        QVERIFY(!mp.ErrorFlag());
+    }
+
     void flagMembersAndDisplaySize()
     {
         MediaPlayer mp;

@@ -216,6 +216,36 @@ private slots:
         QCOMPARE(globalRect(rmf.RA), place);
     }
 
+    // A file named on the command line opens while the window is built: a video shows in the video
+    // area, and a clip of sound only shows the backdrop over it.
+    void commandLineFileShowsInTheWindow_data()
+    {
+        QTest::addColumn<bool>("video");
+        QTest::newRow("video") << true;
+        QTest::newRow("sound only") << false;
+    }
+    void commandLineFileShowsInTheWindow()
+    {
+        QFETCH(bool, video);
+        fx.freshEnv();
+        const QString clip = video ? this->video(QStringLiteral("start.mp4"), 20) : fx.env->path("start.ogg");
+        if (!video)
+            QVERIFY(writeMedia(clip, {"-f", "lavfi", "-i", "sine=frequency=440:duration=20"}));
+        Module1::Main(clip);
+        Form1& f = Form1::instance();
+        QVERIFY(QTest::qWaitForWindowExposed(&f));
+        QCOMPARE(f.mp->FileName(), clip);
+        QVERIFY(waitFor([&] { return f.mp->PlayState() == 2 && f.mp->CurrentPosition() > 0.5; }));
+        if (video) {
+            QVERIFY2(waitFor([&] { return inVideoArea(f); }, 5000), "the video did not show in the window");
+        } else {
+            const QPoint spot = f.mp->mapToGlobal(QPoint(f.mp->width() - 20, f.mp->height() - 20));
+            const QColor backdrop = f.Picture2->palette().color(QPalette::Window);
+            QVERIFY2(waitFor([&] { return screenImage().pixelColor(spot) == backdrop; }, 5000),
+                     "the backdrop did not show over the video area");
+        }
+    }
+
     // The seek bar takes its range from the clip once the duration is known; nothing covers it, and a
     // drag of its handle seeks.
     void seekBarDragSeeks()
