@@ -30,7 +30,8 @@ void Form1::Timer1_Timer()
     if (state == 2) {
         if (Timer3->interval() != Timer3Tag || !Timer3->isActive())
             Timer3->start(Timer3Tag);
-        {
+        // While the user holds the thumb, the bar is theirs: the tick does not move it under the pointer.
+        if (!PBX->isSliderDown()) {
             const QSignalBlocker block(PBX);
             PBX->setValue(int(qRound(mp->CurrentPosition())));
         }

@@ -258,6 +258,28 @@ private slots:
         QVERIFY(f.Label6->text().isEmpty());
     }
 
+    // The status tick follows the clip on the seek bar, except while the user holds the thumb.
+    void tickLeavesAHeldSeekBarAlone()
+    {
+        Form1& f = fx.fresh();
+        f.show();
+        PlayerFixture::add(f, wavs(1, 6.0));
+        f.List2->setListIndex(0);
+        QVERIFY(waitFor([&] { return f.mp->PlayState() == 2 && f.mp->CurrentPosition() >= 2.5; }));
+        f.PBX->setSliderDown(true);
+        {
+            const QSignalBlocker block(f.PBX);
+            f.PBX->setValue(5);
+        }
+        f.mp->setCurrentPosition(1);
+        QVERIFY(waitFor([&] { return f.mp->CurrentPosition() < 2; }));
+        f.Timer1_Timer();
+        QCOMPARE(f.PBX->value(), 5);
+        f.PBX->setSliderDown(false);
+        f.Timer1_Timer();
+        QVERIFY(f.PBX->value() < 3);
+    }
+
     void advanceInOrder()
     {
         Form1& f = fx.fresh();
