@@ -71,7 +71,7 @@ class InstanceTest : public QObject {
         PlayerProcess later;
         if (!later.start(QStringLiteral(PELLUM_PROGRAM), args, folder))
             return false;
-        if (!later.waitEnded(6000)) {
+        if (!later.waitEnded(15000)) {
             qWarning("the later start is still running: it did not hand over");
             return false;
         }

@@ -85,7 +85,7 @@ private slots:
 
         PlayerProcess later;
         QVERIFY(later.start(QStringLiteral(PELLUM_PROGRAM), {}));
-        QVERIFY2(later.waitEnded(6000), "the later start is still running: it did not hand over");
+        QVERIFY2(later.waitEnded(15000), "the later start is still running: it did not hand over");
         QCOMPARE(later.exitCode(), 0);
         QVERIFY(waitFor([&] { return XSession::activeWindow() == ours; }, 4000));
         QVERIFY(front->isActiveWindow());
