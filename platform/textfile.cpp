@@ -161,6 +161,16 @@ QByteArray nativePath(const QString& path)
     return ::lstat(utf8.constData(), &st) == 0 ? utf8 : *it;
 }
 
+QString decodeName(const QByteArray& bytes)
+{
+    QString text;
+    if (isValidUtf8(bytes, &text))
+        return text;
+    text = decodeCp1252(bytes);
+    remembered().insert(text, bytes);
+    return text;
+}
+
 bool isOneLine(const QString& line) { return !line.contains(QLatin1Char('\n')) && !line.contains(QLatin1Char('\r')); }
 
 QByteArray encodeLines(const QStringList& lines, QStringList* leftOut)

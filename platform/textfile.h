@@ -33,6 +33,10 @@ bool readLines(const QString& path, QStringList* lines);
 // bytes as its name and one has its UTF-8 (a list in the old code page for files renamed to UTF-8 since).
 QByteArray nativePath(const QString& path);
 
+// The text of a name given in bytes (a command line), decoded as decodeLines decodes a line and with
+// its bytes remembered the same way, so that the name opens its file and is written back in its bytes.
+QString decodeName(const QByteArray& bytes);
+
 // Whether `line` can stand as one line of a file: it holds no CR and no LF.
 bool isOneLine(const QString& line);
 

@@ -1,9 +1,11 @@
 #include "player/module1.h"
 
 #include "platform/dialogs.h"
+#include "platform/instance/singleinstance.h"
 #include "platform/programfolder.h"
 #include "platform/sessionend.h"
 #include "platform/settings.h"
+#include "platform/textfile.h"
 #include "player/compact/cs.h"
 #include "player/compact/find.h"
 #include "player/compact/listedit.h"
@@ -28,12 +30,16 @@
 #include "player/she.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QIcon>
 #include <QPointer>
 #include <QSet>
 #include <QStringList>
 #include <QTimer>
+#include <climits>
 #include <clocale>
+#include <unistd.h>
 #include <utility>
 
 namespace Module1 {
@@ -53,8 +59,11 @@ QString& StartupFile()
 namespace {
 
 struct ModeInUse {
+    enum class Kind { None, Main, Compact };
     QPointer<ListBox> list;
     std::function<void()> exit;
+    Kind kind = Kind::None;       // which of the two modes the list belongs to
+    QStringList handedOver;       // command lines handed over while the start-up ran
     QList<QMetaObject::Connection> watching;
     QTimer* writeTimer = nullptr;
     QSet<QString> toldLeftOut;     // left-out paths the user has heard of from a write of the list
@@ -112,7 +121,138 @@ void openCdPlayer()
     f.show();
 }
 
+// A command line's file joins the list and is selected, which plays it: in the compact list window, or
+// in the main window's list and rows.
+void playInCompactList(const QString& commandLine)
+{
+    ListBox* list = Form6::instance().List1;
+    list->AddItem(commandLine);
+    list->setListIndex(list->ListCount() - 1);
+}
+
+void playInMainList(Form1& f, const QString& commandLine)
+{
+    f.List1->AddItem(commandLine);
+    f.REL();
+    f.List2->setListIndex(f.List2->ListCount() - 1);
+}
+
+// Over the window that the user was at, and taking the keys; a minimised window comes back first.
+void bringToFront(QWidget* w)
+{
+    if (w->isMinimized())
+        w->setWindowState(w->windowState() & ~Qt::WindowMinimized);
+    w->show();
+    w->raise();
+    w->activateWindow();
+}
+
+// The window of the mode in use, or none.
+QWidget* windowOfModeInUse()
+{
+    const ModeInUse& m = mode();
+    if (!m.list)
+        return nullptr;
+    if (m.kind == ModeInUse::Kind::Compact && pellum::isLoaded())
+        return &pellum::instance();
+    if (m.kind == ModeInUse::Kind::Main && Form1::isLoaded())
+        return &Form1::instance();
+    return nullptr;
+}
+
+// The compact window comes with its video and list windows where they show.
+void bringCompactToFront()
+{
+    if (Form5::isLoaded() && Form5::instance().isVisible())
+        Form5::instance().raise();
+    if (Form6::isLoaded() && Form6::instance().isVisible())
+        Form6::instance().raise();
+    bringToFront(&pellum::instance());
+}
+
+// What a later start handed over, taken as this player's own command line would be, in the mode in use.
+void takeHandedOver(const QString& commandLine)
+{
+    ModeInUse& m = mode();
+    if (m.inMain) {
+        m.handedOver << commandLine;
+        return;
+    }
+    const QString upper = commandLine.toUpper();
+    QWidget* front = windowOfModeInUse();
+    if (upper == QLatin1String("/C")) {
+        if (!front && !Form3::isLoaded())
+            openCdPlayer();
+        bringToFront(&Form3::instance());
+        return;
+    }
+    if (!front) {
+        // No mode in use: the CD player runs alone. A file or "/J" starts a mode as a start does.
+        if (commandLine.isEmpty() && Form3::isLoaded())
+            bringToFront(&Form3::instance());
+        else
+            Main(commandLine);
+        return;
+    }
+    if (upper == QLatin1String("/J")) {
+        if (m.kind == ModeInUse::Kind::Main)
+            Form1::instance().sj_Click();
+        bringCompactToFront();
+        return;
+    }
+    // To the front first: what the file opens (the RealMedia window, say) comes over it.
+    if (m.kind == ModeInUse::Kind::Compact)
+        bringCompactToFront();
+    else
+        bringToFront(front);
+    if (!commandLine.isEmpty()) {
+        if (m.kind == ModeInUse::Kind::Compact)
+            playInCompactList(commandLine);
+        else
+            playInMainList(Form1::instance(), commandLine);
+    }
+}
+
+// A file named relative to this start's working folder, named from the root for the player that runs
+// in another; in bytes, so a name that is not UTF-8 keeps them. Switches and addresses stay as they are.
+QByteArray fromTheRoot(const QByteArray& commandLine)
+{
+    if (commandLine.isEmpty() || commandLine.startsWith('/') || SHE::IsAddress(QString::fromLatin1(commandLine)))
+        return commandLine;
+    char here[PATH_MAX];
+    if (!::getcwd(here, sizeof here))
+        return commandLine;
+    // Latin-1 keeps every byte: "." and ".." are cut away without touching the rest of the name.
+    return QDir::cleanPath(QString::fromLatin1(QByteArray(here) + '/' + commandLine)).toLatin1();
+}
+
+// What sets one player apart: its program folder and its settings file, each by its real place.
+QString instanceKey()
+{
+    const auto real = [](const QString& folder) {
+        const QString c = QFileInfo(folder).canonicalFilePath();
+        return c.isEmpty() ? QDir::cleanPath(QDir(folder).absolutePath()) : c;
+    };
+    const QFileInfo settings(SettingsStore::filePath());
+    return real(ProgramFolder::path()) + QLatin1Char('\n') + real(settings.absolutePath()) + QLatin1Char('/') +
+           settings.fileName();
+}
+
 }  // namespace
+
+SingleInstance::Outcome ClaimPlayer(const QByteArray& commandLine)
+{
+    QString error;
+    const SingleInstance::Outcome o = SingleInstance::claim(
+        instanceKey(), fromTheRoot(commandLine),
+        [](const QByteArray& handed) { takeHandedOver(TextFile::decodeName(handed)); }, &error);
+    if (o == SingleInstance::Outcome::NoAnswer)
+        qWarning("PellumPlayer: a player runs already but did not take the command line: %s", qPrintable(error));
+    else if (o == SingleInstance::Outcome::Unguarded)
+        qWarning("PellumPlayer: starts after this one cannot reach it (%s); they run as players of their own",
+                 qPrintable(error));
+    return o;
+}
 
 void Main(const QString& commandLine)
 {
@@ -123,6 +263,9 @@ void Main(const QString& commandLine)
         ~Starting()
         {
             mode().inMain = false;
+            // What was handed over meanwhile is taken first, so that an end that waits stores it.
+            for (const QString& line : std::exchange(mode().handedOver, {}))
+                QTimer::singleShot(0, qApp, [line] { takeHandedOver(line); });
             if (std::exchange(mode().endWaiting, false))
                 QTimer::singleShot(0, qApp, [] { EndSession([] { return false; }); });
         }
@@ -144,11 +287,8 @@ void Main(const QString& commandLine)
     if (SettingsStore::GetSetting(QStringLiteral("start")) == QLatin1String("pellum")) {
         pellum::instance().show();
         UseCompactPlayer();
-        if (!commandLine.isEmpty()) {
-            ListBox* list = Form6::instance().List1;
-            list->AddItem(commandLine);
-            list->setListIndex(list->ListCount() - 1);
-        }
+        if (!commandLine.isEmpty())
+            playInCompactList(commandLine);
         return;
     }
     if (!Form1::isLoaded() && !commandLine.isEmpty() && Form1::RouteOf(commandLine) == Form1::Route::Player)
@@ -156,11 +296,8 @@ void Main(const QString& commandLine)
     Form1& f = Form1::instance();
     f.show();
     UseMainWindow();
-    if (!commandLine.isEmpty()) {
-        f.List1->AddItem(commandLine);
-        f.REL();
-        f.List2->setListIndex(f.List2->ListCount() - 1);
-    }
+    if (!commandLine.isEmpty())
+        playInMainList(f, commandLine);
 }
 
 void SetModeInUse(ListBox* list, std::function<void()> exit)
@@ -171,6 +308,7 @@ void SetModeInUse(ListBox* list, std::function<void()> exit)
     m.watching.clear();
     m.list = list;
     m.exit = std::move(exit);
+    m.kind = ModeInUse::Kind::None;
     if (!m.writeTimer) {
         m.writeTimer = new QTimer(qApp);
         m.writeTimer->setSingleShot(true);
@@ -203,6 +341,7 @@ void UseMainWindow()
         else
             QCoreApplication::exit(0);
     });
+    mode().kind = ModeInUse::Kind::Main;
 }
 
 void UseCompactPlayer()
@@ -213,6 +352,7 @@ void UseCompactPlayer()
         else
             QCoreApplication::exit(0);
     });
+    mode().kind = ModeInUse::Kind::Compact;
 }
 
 void ExitModeInUse()
@@ -240,6 +380,8 @@ bool MayAskUser() { return !mode().mayAsk || mode().mayAsk(); }
 
 void EndProgram()
 {
+    // The list is written: a start from now on is the player itself.
+    SingleInstance::release();
     SingleWindow<Shower>::release();
     SingleWindow<Radio>::release();
     SetModeInUse(nullptr, nullptr);
@@ -271,11 +413,25 @@ int run(int argc, char** argv)
     // mpv refuses to start under a locale whose decimal point is not ".".
     std::setlocale(LC_NUMERIC, "C");
     // The command line is taken whole: a path with blanks arrives as one argument, or as several that
-    // are joined again.
-    QStringList args = QCoreApplication::arguments();
-    args.removeFirst();
+    // are joined again. In its bytes (the application has taken its own options out), so that a name
+    // that is not UTF-8 still names its file.
+    QByteArray commandLine;
+    for (int i = 1; i < argc; ++i) {
+        if (i > 1)
+            commandLine += ' ';
+        commandLine += argv[i];
+    }
+    switch (ClaimPlayer(commandLine)) {
+    case SingleInstance::Outcome::HandedOver:
+        return 0;
+    case SingleInstance::Outcome::NoAnswer:
+        return 1;
+    case SingleInstance::Outcome::Alone:
+    case SingleInstance::Outcome::Unguarded:
+        break;
+    }
     SessionEnd::watch([](const std::function<bool()>& mayAsk) { EndSession(mayAsk); });
-    Main(args.join(QLatin1Char(' ')));
+    Main(TextFile::decodeName(commandLine));
     // For start-up measurements: leave as soon as the first window has been shown and painted.
     if (qEnvironmentVariableIsSet("PELLUM_QUIT_WHEN_SHOWN"))
         QTimer::singleShot(0, &app, [] { QCoreApplication::exit(0); });

@@ -1,5 +1,8 @@
 #pragma once
 // The start-up module: the program's entry and the values it holds for the whole run.
+#include "platform/instance/singleinstance.h"
+
+#include <QByteArray>
 #include <QString>
 #include <functional>
 
@@ -17,6 +20,15 @@ QString& StartupFile();
 // The start-up road for a command line (the program's arguments joined by blanks): opens the window
 // that the switches or setting "start" choose and feeds a named file into its list.
 void Main(const QString& commandLine);
+
+// One player at a time for the user, the program folder and the settings file, settled before any window
+// is made or any file read: hands `commandLine` (the program's arguments joined by blanks, in their own
+// bytes; a file named relative to this start's working folder is named from the root) to the player that
+// runs, or becomes that player. Such a player takes what later starts hand over as its own command line
+// would be taken, in the mode in use: a file joins that mode's list and plays, "/J" shows the compact
+// player (the main window hands its list over as "Show Pellum!" does), "/C" shows the CD player, and an
+// empty command line brings the player's window to the front, as does a file.
+SingleInstance::Outcome ClaimPlayer(const QByteArray& commandLine);
 
 // Releases every window and ends the program at once.
 void EndProgram();

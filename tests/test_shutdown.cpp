@@ -57,6 +57,7 @@ class ShutdownTest : public QObject {
         QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
         e.insert(QStringLiteral("QT_QPA_PLATFORM"), platform);
         e.insert(QStringLiteral("PELLUM_NULL_OUTPUT"), QStringLiteral("1"));
+        e.insert(QStringLiteral("XDG_RUNTIME_DIR"), fx.env->runtime());
         p.setProcessEnvironment(e);
         p.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         p.start(QStringLiteral(PELLUM_PROGRAM), args);

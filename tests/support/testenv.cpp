@@ -35,6 +35,14 @@ QString TestEnv::home() const { return root() + QStringLiteral("/home"); }
 QString TestEnv::config() const { return root() + QStringLiteral("/config"); }
 QString TestEnv::settingsFile() const { return config() + QStringLiteral("/zozid.ini"); }
 
+QString TestEnv::runtime() const
+{
+    const QString folder = root() + QStringLiteral("/runtime");
+    QDir().mkpath(folder);
+    QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    return folder;
+}
+
 QString TestEnv::writeFile(const QString& name, const QByteArray& bytes) const
 {
     const QString full = QFileInfo(name).isAbsolute() ? name : path(name);

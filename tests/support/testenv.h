@@ -19,6 +19,9 @@ public:
     QString home() const;          // PELLUM_HOME: the program folder
     QString config() const;        // XDG_CONFIG_HOME
     QString settingsFile() const;  // the real zozid.ini of this test
+    // A runtime folder of this test's own (made on first use, closed to others), for the player programs
+    // it starts as XDG_RUNTIME_DIR: they never reach a player of the user's or of another test.
+    QString runtime() const;
     QString path(const QString& name) const { return root() + QLatin1Char('/') + name; }
 
     // Write `bytes` to `name` below root() (folders created); returns the full path.

@@ -213,6 +213,72 @@ bool pointerInvisible()
     return invisible;
 }
 
+namespace {
+
+// The root window's property `name`, a list of windows.
+QList<unsigned long> rootWindows(const char* name)
+{
+    QList<unsigned long> out;
+    Display* d = display();
+    if (!d)
+        return out;
+    Atom type;
+    int format;
+    unsigned long count, after;
+    unsigned char* data = nullptr;
+    if (XGetWindowProperty(d, DefaultRootWindow(d), XInternAtom(d, name, False), 0, 4096, False, XA_WINDOW, &type,
+                           &format, &count, &after, &data) == Success &&
+        data) {
+        const auto* windows = reinterpret_cast<const Window*>(data);
+        for (unsigned long i = 0; i < count; ++i)
+            out << windows[i];
+    }
+    if (data)
+        XFree(data);
+    return out;
+}
+
+}  // namespace
+
+unsigned long activeWindow()
+{
+    const QList<unsigned long> w = rootWindows("_NET_ACTIVE_WINDOW");
+    return w.isEmpty() ? 0 : w.first();
+}
+
+QList<unsigned long> stackingOrder() { return rootWindows("_NET_CLIENT_LIST_STACKING"); }
+
+QString windowName(unsigned long window)
+{
+    Display* d = display();
+    if (!d || !window)
+        return QString();
+    Atom type;
+    int format;
+    unsigned long count, after;
+    unsigned char* data = nullptr;
+    QString name;
+    if (XGetWindowProperty(d, window, XInternAtom(d, "_NET_WM_NAME", False), 0, 256, False,
+                           XInternAtom(d, "UTF8_STRING", False), &type, &format, &count, &after, &data) == Success &&
+        data)
+        name = QString::fromUtf8(reinterpret_cast<char*>(data), int(count));
+    if (data)
+        XFree(data);
+    return name;
+}
+
+QRect windowGeometry(unsigned long window)
+{
+    Display* d = display();
+    Window root = 0, child = 0;
+    int x = 0, y = 0, gx = 0, gy = 0;
+    unsigned int w = 0, h = 0, border = 0, depth = 0;
+    if (!d || !XGetGeometry(d, window, &root, &x, &y, &w, &h, &border, &depth) ||
+        !XTranslateCoordinates(d, window, root, 0, 0, &gx, &gy, &child))
+        return QRect();
+    return QRect(gx, gy, int(w), int(h));
+}
+
 }  // namespace XSession
 
 namespace XInput {

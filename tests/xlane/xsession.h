@@ -2,7 +2,9 @@
 // A real X display for the suites that need one: an Xvfb server with the openbox window manager,
 // started by the suite before its QApplication, and pointer and key input sent through the X server's
 // XTest extension, exactly as a person's mouse and keyboard arrive.
+#include <QList>
 #include <QPoint>
+#include <QRect>
 #include <QSize>
 #include <QString>
 #include <QStringList>
@@ -22,6 +24,14 @@ bool pointerGrabbed();
 QString windowManagerName();
 // Whether the pointer, where it stands, shows no pixel at all (every pixel of its picture transparent).
 bool pointerInvisible();
+// The window that the window manager holds active (_NET_ACTIVE_WINDOW), 0 when none.
+unsigned long activeWindow();
+// The windows the window manager keeps, from the bottom of the stack to the top.
+QList<unsigned long> stackingOrder();
+// A window's title (_NET_WM_NAME).
+QString windowName(unsigned long window);
+// Where a window's inside lies on the screen.
+QRect windowGeometry(unsigned long window);
 
 }  // namespace XSession
 
