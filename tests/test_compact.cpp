@@ -736,6 +736,74 @@ private slots:
         QVERIFY(waitFor([] { return mk().PlayState() == 2; }));
     }
 
+    // The compact list's road for a list row keeps the main window's rule: each list file is read once a
+    // run, and one that cannot be read (an unplugged drive) keeps its row and is passed over. On the real
+    // engine with short clips the list, and afore.pellum from the background save, stay as small as the
+    // files are.
+    void listRowsReadOnceARun_data()
+    {
+        QTest::addColumn<QStringList>("rows");    // the compact list before the click
+        QTest::addColumn<int>("click");
+        QTest::addColumn<QStringList>("aLines");
+        QTest::addColumn<QStringList>("bLines");
+        QTest::addColumn<bool>("repeat");
+        QTest::addColumn<QString>("plays");       // the compact player's file after the click
+        QTest::addColumn<QStringList>("left");    // the compact list (and afore.pellum) a while later
+        const QStringList none;
+        QTest::newRow("names itself 1000 times") << QStringList{"@s.wav", "@a.pellum"} << 0
+                                                 << QStringList(1000, "@a.pellum") << none << false << "@s.wav"
+                                                 << QStringList{"@s.wav"};
+        QTest::newRow("names itself after a clip, RepeatAll")
+            << QStringList{"@s.wav", "@a.pellum"} << 0 << QStringList{"@s.wav", "@a.pellum"} << none << true
+            << "@s.wav" << QStringList{"@s.wav", "@s.wav"};
+        QTest::newRow("two name each other, then a clip")
+            << QStringList{"@a.pellum", "@x.wav"} << 0 << QStringList{"@b.pellum"} << QStringList{"@a.pellum"}
+            << false << "@x.wav" << QStringList{"@x.wav"};
+        QTest::newRow("named again through a link")
+            << QStringList{"@a.pellum", "@link.pellum"} << 0 << QStringList{"@x.wav"} << none << false << "@x.wav"
+            << QStringList{"@x.wav"};
+        QTest::newRow("a list on an unplugged drive")
+            << QStringList{"@gone/l.pellum", "@x.wav"} << 0 << none << none << false << "@x.wav"
+            << QStringList{"@gone/l.pellum", "@x.wav"};
+        QTest::newRow("a list on an unplugged drive, last row")
+            << QStringList{"@x.wav", "@gone/l.pellum"} << 1 << none << none << true << ""
+            << QStringList{"@x.wav", "@gone/l.pellum"};
+        QTest::newRow("a pipe named like a list") << QStringList{"@pipe.pellum", "@x.wav"} << 0 << none << none
+                                                  << false << "@x.wav" << QStringList{"@pipe.pellum", "@x.wav"};
+    }
+    void listRowsReadOnceARun()
+    {
+        QFETCH(QStringList, rows);
+        QFETCH(int, click);
+        QFETCH(QStringList, aLines);
+        QFETCH(QStringList, bLines);
+        QFETCH(bool, repeat);
+        QFETCH(QString, plays);
+        QFETCH(QStringList, left);
+        start();
+        if (repeat)
+            Form1::instance().en_Click();
+        fx.listFiles(aLines, bLines, 0.2);
+        list().List1->AddItems(fx.at(rows));
+        list().List1->setListIndex(click);
+        QCOMPARE(mk().FileName(), fx.at(plays));
+        if (!plays.isEmpty()) {
+            QCOMPARE(list().CurrentIndex, int(fx.at(list().List1->items()).indexOf(fx.at(plays))));
+            // A list row passed over keeps its place, and the row that plays is the one selected.
+            if (left.contains(rows[click]))
+                QCOMPARE(list().List1->ListIndex(), list().CurrentIndex);
+        }
+        QByteArray expected;
+        for (const QString& line : fx.at(left))
+            expected += line.toUtf8() + "\r\n";
+        const QString afore = ProgramFolder::file("afore.pellum");
+        QVERIFY2(waitFor([&] { return list().List1->items() == fx.at(left) && fx.env->readFile(afore) == expected; }, 8000),
+                 qPrintable(QString::number(list().List1->ListCount()) + ": " + list().List1->items().mid(0, 3).join(' ')));
+        QTest::qWait(1500);  // a few more ends of the clips
+        QCOMPARE(list().List1->items(), fx.at(left));
+        QCOMPARE(fx.env->readFile(afore), expected);
+    }
+
     void listChangesAreSignalled()
     {
         start();
