@@ -937,35 +937,76 @@ private slots:
         }
     }
 
-    // A compact start never shows the previous run's list: the compact list starts empty but for the
-    // file of the command line, and "Byebye" brings the compact list to the main window.
-    void compactStartThenByebye_data()
+    // A compact start takes up the previous run's list, which the compact exit wrote: a file named on the
+    // command line joins it. Neither way out, nor the background save meanwhile, puts an empty list in
+    // its place; afore.pellum keeps the bytes each row came in.
+    void compactStartKeepsThePreviousList_data()
     {
-        QTest::addColumn<QString>("commandLine");
-        QTest::newRow("setting start, a file named") << "file";
-        QTest::newRow("setting start, nothing named") << "";
-        QTest::newRow("/J") << "/J";
+        QTest::addColumn<QString>("commandLine");  // "file": a clip named
+        QTest::addColumn<QString>("way");          // "Byebye, Exit" or "Power"
+        for (const char* way : {"Byebye, Exit", "Power"}) {
+            QTest::addRow("setting start, a file named, %s", way) << "file" << way;
+            QTest::addRow("setting start, nothing named, %s", way) << "" << way;
+            QTest::addRow("/J, %s", way) << "/J" << way;
+        }
     }
-    void compactStartThenByebye()
+    void compactStartKeepsThePreviousList()
     {
         QFETCH(QString, commandLine);
+        QFETCH(QString, way);
         fx.freshEnv();
-        fx.env->writeFile("home/afore.pellum", "/m/previous.wav\r\n");
+        const QByteArray previous = "/m/previous.wav\r\n/m/caf\xe9.wav\r\n";
+        fx.env->writeFile("home/afore.pellum", previous);
         SettingsStore::SaveSetting("start", "pellum");
         const QString file = wav("named file.wav");
         Module1::Main(commandLine == "file" ? file : commandLine);
         Form1& f = Form1::instance();
         QVERIFY(!f.isVisible());
-        QCOMPARE(f.List1->items(), QStringList{"/m/previous.wav"});
-        const QStringList compactRows = commandLine == "file" ? QStringList{file} : QStringList{};
-        QCOMPARE(list().List1->items(), compactRows);
+        const QStringList previousRows{"/m/previous.wav", QString::fromUtf8("/m/café.wav")};
+        QCOMPARE(f.List1->items(), previousRows);
+        const QStringList rows = previousRows + (commandLine == "file" ? QStringList{file} : QStringList{});
+        const QByteArray expected = previous + (commandLine == "file" ? file.toUtf8() + "\r\n" : QByteArray());
+        QCOMPARE(list().List1->items(), rows);
+        const QString afore = ProgramFolder::file("afore.pellum");
         if (commandLine == "file") {
             QCOMPARE(mk().FileName(), file);
+            QCOMPARE(list().CurrentIndex, 2);
             QVERIFY(waitFor([] { return mk().PlayState() == 2; }));
+            QVERIFY(waitFor([&] { return fx.env->readFile(afore) == expected; }, 4000));
+        } else {
+            QVERIFY(mk().FileName().isEmpty());
+            QTest::qWait(Module1::ListWriteDelay + 500);
+            QCOMPARE(fx.env->readFile(afore), expected);
         }
-        pellum::instance().Label1_Click();
-        QVERIFY(f.isVisible());
-        QCOMPARE(f.List1->items(), compactRows);
+        if (way == "Power") {
+            pellum::instance().Label8_Click();
+        } else {
+            pellum::instance().Label1_Click();
+            QVERIFY(f.isVisible());
+            QCOMPARE(f.List1->items(), rows);
+            f.exitc_Click();
+        }
+        QVERIFY(!Form1::isLoaded());
+        QCOMPARE(fx.env->readFile(afore), expected);
+    }
+
+    // A compact list on an unplugged drive, the list window shown: the row that fails for its missing
+    // file is kept, and so is the list saved.
+    void rowOnAnUnpluggedDriveIsKept()
+    {
+        fx.freshEnv();
+        const QByteArray previous = (fx.env->path("gone/a.wav") + "\r\n" + fx.env->path("gone/b.wav") + "\r\n").toUtf8();
+        fx.env->writeFile("home/afore.pellum", previous);
+        Module1::Main("/J");
+        const QStringList rows = list().List1->items();
+        QCOMPARE(rows.size(), 2);
+        list().show();
+        list().List1->setListIndex(0);
+        QVERIFY(waitFor([] { return mk().ErrorFlag(); }));
+        QTest::qWait(Module1::ListWriteDelay + 500);
+        QCOMPARE(list().List1->items(), rows);
+        pellum::instance().Label8_Click();
+        QCOMPARE(fx.env->readFile(ProgramFolder::file("afore.pellum")), previous);
     }
 
     void alwaysOnTopBeforeTheFirstCompactUse()
