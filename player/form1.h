@@ -12,7 +12,6 @@
 #include <QMenu>
 #include <functional>
 #include <QPixmap>
-#include <QSet>
 #include <QSlider>
 #include <QStringList>
 #include <QTimer>
@@ -258,10 +257,9 @@ private:
     void SeekBarRange();
     void ShuffleNext();
     void toggleOption(MenuItem* item, const QString& key);
-    void importListRow(const QString& FN);
+    void playListRow(int row);
     bool passedOver(int row) const;  // the advance skips the row: it has played, or its file is missing
     bool passOverMissing(int row);
-    QSet<QString> listsRead_;        // the list files read since the list row was clicked
     void buildSkin();
     void resizeEvent(QResizeEvent* e) override;
     bool eventFilter(QObject* watched, QEvent* event) override;

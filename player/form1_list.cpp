@@ -64,28 +64,55 @@ void Form1::importj(const QString& FN, int ck)
     }
 }
 
-// The play step for a list file's row, once the row is gone: the file is imported, and the import plays
-// row 0 when nothing plays, which brings a list file standing there back here. Within one click each list
-// file is read once, as the add-files dialog reads it once per commit, so a list that names itself, or
-// lists that name each other, cannot expand for ever: a list read already only loses its rows, and the
-// row that then leads the list plays.
-void Form1::importListRow(const QString& FN)
+// The play step for a row that names a list file. The row gives way to the file's rows, appended at the
+// end of the list, read by the import rule once a run (PlayListFile::readListRow: a list read before adds
+// nothing, and the rows of a list that name a list read in this run are left out). A list that cannot be
+// read keeps its row. When nothing plays, the advance then goes on from the row's place as its skip over
+// played rows does: the first row there that has not played, so that a list read before, or one that
+// added nothing, starts nothing of its own and no clip above it plays again for it; past the end nothing
+// plays, also with RepeatAll. A list row met on the way takes this road here, in the same loop, so lists
+// of lists of any depth are no deep recursion.
+void Form1::playListRow(int row)
 {
-    if (listsRead_.contains(FN)) {
-        // Such rows are taken together, so that a list naming itself on many lines is no deep recursion.
-        while (List1->ListCount() > 0 && listsRead_.contains(List1->List(0))) {
-            List1->RemoveItem(0);
-            List2->RemoveItem(0);
+    const bool idle = mp->PlayState() != 2;
+    bool changed = false;
+    int i = row;
+    for (;;) {
+        QStringList paths;
+        if (PlayListFile::readListRow(List1->List(i), PlayListFile::Rule::Import, &paths) ==
+            PlayListFile::RowRead::Unreadable) {
+            ++i;
+        } else {
+            List1->RemoveItem(i);
+            List2->RemoveItem(i);
+            changed = true;
+            if (!paths.isEmpty()) {
+                List1->AddItems(paths);
+                REL();
+            }
         }
-        if (List2->ListCount() > 0)
-            List2->setListIndex(0);
+        if (!idle)
+            break;
+        while (i < List2->ListCount() && passedOver(i))
+            ++i;
+        if (i >= List2->ListCount() || RouteOf(List1->List(i)) != Route::List)
+            break;
+    }
+    if (changed) {
+        // Once for the whole run of rows: the shuffle pool takes the rows as they now stand.
+        REL();
+        Form2::instance().ha();
+    }
+    if (!idle) {
+        CurrentIndex = ccc->Checked() ? -1 : List2->ListIndex();
         return;
     }
-    const bool outermost = listsRead_.isEmpty();
-    listsRead_.insert(FN);
-    importj(FN, 1);
-    if (outermost)
-        listsRead_.clear();
+    CurrentIndex = i;
+    if (i < List2->ListCount()) {
+        Tfs();
+        List2->setListIndex(i);
+        marquee();
+    }
 }
 
 qint64 Form1::CF(const QString& FN)

@@ -31,9 +31,7 @@ void Form1::List1_Click()
 
     const Route route = RouteOf(p);
     if (route == Route::List) {
-        List1->RemoveItem(CurrentIndex);
-        List2->RemoveItem(CurrentIndex);
-        importListRow(p);
+        playListRow(CurrentIndex);
         return;
     }
     if (route == Route::RealMedia) {

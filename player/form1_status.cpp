@@ -5,7 +5,6 @@
 #include "platform/media/realaudio.h"
 #include "player/compact/sst.h"
 #include "player/frmabout.h"
-#include "player/playlistfile.h"
 #include "player/rmf.h"
 #include "player/she.h"
 
@@ -90,13 +89,13 @@ bool Form1::dropFailedClip(bool fromMp)
 // dropped: it keeps its place and its text in both lists, so the saved list keeps the path for the day
 // the drive comes back. The title and the now-playing line say which file was not found, and the
 // advance goes on to the next row whose file is there, wrapping to the top only with RepeatAll (with
-// shuffle, a draw). A list file is no such row: it has its own rule. One pass at most: a list with
-// nothing playable stops, also with RepeatAll. Returns false, doing nothing, when the row's file is
-// there (or the row is an address).
+// shuffle, a draw). A row that names a list file on such a drive is passed over and kept the same way.
+// One pass at most: a list with nothing playable stops, also with RepeatAll. Returns false, doing
+// nothing, when the row's file is there (or the row is an address).
 bool Form1::passOverMissing(int row)
 {
     const QString path = List1->List(row);
-    if (!SHE::IsMissingFile(path) || PlayListFile::isListFile(path, false))
+    if (!SHE::IsMissingFile(path))
         return false;
     const QString notice = QStringLiteral("File not found: ") + path;
     const int n = List2->ListCount();

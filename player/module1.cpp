@@ -110,6 +110,16 @@ void tellSettingsNotSaved(const QString& file, const QString& reason)
                     Dialogs::OKOnly, QStringLiteral("PellumPlayer"));
 }
 
+// A compact start takes up the previous run's list, which the main window's load (on the video
+// window's first use) has read from afore.pellum: the compact list is the list the user left, so that
+// neither exit nor the background save of the list puts an empty list in its place.
+void openCompactPlayer()
+{
+    pellum::instance().show();
+    Form6::instance().List1->AddItems(Form1::instance().List1->items());
+    UseCompactPlayer();
+}
+
 // Started alone, the program ends with the CD player unless the main window was opened meanwhile.
 void openCdPlayer()
 {
@@ -275,8 +285,7 @@ void Main(const QString& commandLine)
     LanguagePath() = SettingsStore::GetSetting(QStringLiteral("inifn"));
     const QString upper = commandLine.toUpper();
     if (upper == QLatin1String("/J")) {
-        pellum::instance().show();
-        UseCompactPlayer();
+        openCompactPlayer();
         return;
     }
     if (upper == QLatin1String("/C")) {
@@ -285,8 +294,7 @@ void Main(const QString& commandLine)
     }
     loadk::ShowStatus(SHE::LangText(QStringLiteral("loaddata"), QStringLiteral("Loading program data")), 0);
     if (SettingsStore::GetSetting(QStringLiteral("start")) == QLatin1String("pellum")) {
-        pellum::instance().show();
-        UseCompactPlayer();
+        openCompactPlayer();
         if (!commandLine.isEmpty())
             playInCompactList(commandLine);
         return;

@@ -4,7 +4,41 @@
 #include "platform/textfile.h"
 #include "player/she.h"
 
+#include <QHash>
+#include <QSet>
+
+#include <cstdlib>
+#include <sys/stat.h>
+
 namespace PlayListFile {
+
+namespace {
+
+// The list files played from a play list in this run, by their resolved names.
+QSet<QByteArray>& readThisRun()
+{
+    static QSet<QByteArray> files;
+    return files;
+}
+
+// The name the file system resolves `path` to (links followed), when it names a regular file; else empty.
+QByteArray resolvedFile(const QString& path)
+{
+    const QByteArray name = TextFile::nativePath(path);
+    if (name.isEmpty() || name.contains('\0'))
+        return QByteArray();
+    char* real = ::realpath(name.constData(), nullptr);
+    if (!real)
+        return QByteArray();
+    const QByteArray resolved(real);
+    std::free(real);
+    struct stat st;
+    if (::stat(resolved.constData(), &st) != 0 || !S_ISREG(st.st_mode))
+        return QByteArray();
+    return resolved;
+}
+
+}  // namespace
 
 QStringList apply(const QStringList& allLines, Rule rule)
 {
@@ -89,6 +123,35 @@ bool isListFile(const QString& path, bool withM3uPls)
         return true;
     return withM3uPls && (path.endsWith(QStringLiteral("m3u"), Qt::CaseInsensitive) ||
                           path.endsWith(QStringLiteral("pls"), Qt::CaseInsensitive));
+}
+
+RowRead readListRow(const QString& path, Rule rule, QStringList* lines)
+{
+    lines->clear();
+    const QByteArray file = resolvedFile(path);
+    if (file.isEmpty())
+        return RowRead::Unreadable;
+    QSet<QByteArray>& read = readThisRun();
+    if (read.contains(file))
+        return RowRead::ReadBefore;
+    QStringList all;
+    if (!PlayListFile::read(path, rule, &all))
+        return RowRead::Unreadable;
+    read.insert(file);
+    lines->reserve(all.size());
+    // A list may name the same file on many lines: each name is resolved once.
+    QHash<QString, bool> readAlready;
+    for (const QString& line : all) {
+        if (isListFile(line, false)) {
+            auto it = readAlready.constFind(line);
+            if (it == readAlready.constEnd())
+                it = readAlready.insert(line, read.contains(resolvedFile(line)));
+            if (*it)
+                continue;
+        }
+        lines->append(line);
+    }
+    return RowRead::Read;
 }
 
 }  // namespace PlayListFile

@@ -45,4 +45,18 @@ void tellLeftOut(const QString& file, const QStringList& leftOut, QWidget* paren
 // `withM3uPls` also "m3u" and "pls".
 bool isListFile(const QString& path, bool withM3uPls);
 
+// What became of a list file that stands as a row of a play list, when the row was played.
+enum class RowRead {
+    Read,        // read for the first time in this run: its rows are in `lines`
+    ReadBefore,  // this run read it already: it adds nothing
+    Unreadable,  // not there (an unplugged drive), or no file that can be read: its row is kept
+};
+
+// The reading of a list file whose row is played, in both play lists. Each file is read once a run:
+// it is known by the name the file system resolves its path to, so a link to a list and the list itself
+// are one file. Of its rows, those that name a list file read in this run (itself among them) are left
+// out, so that a list that names itself, or lists that name one another, expand once and the list stays
+// bounded whatever the files say. Only a regular file is read: a pipe named like a list is not waited on.
+RowRead readListRow(const QString& path, Rule rule, QStringList* lines);
+
 }  // namespace PlayListFile

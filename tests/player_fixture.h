@@ -37,6 +37,8 @@
 #include <functional>
 #include <memory>
 
+#include <sys/stat.h>
+
 inline void releaseWindows()
 {
     SingleWindow<Shower>::release();
@@ -126,6 +128,38 @@ struct PlayerFixture {
         return Form1::instance();
     }
     ~PlayerFixture() { releaseWindows(); }
+
+    // "@x" stands for the path of the test's file x.
+    QString at(const QString& line) const
+    {
+        return line.startsWith(QLatin1Char('@')) ? env->root() + QLatin1Char('/') + line.mid(1) : line;
+    }
+    QStringList at(QStringList lines) const
+    {
+        for (QString& l : lines)
+            l = at(l);
+        return lines;
+    }
+    // The files that list cases name: a.pellum and b.pellum with their lines (CR LF), link.pellum a link
+    // to a.pellum, pipe.pellum a pipe, and the clips s.wav and x.wav. Returns a.pellum's path.
+    QString listFiles(const QStringList& aLines, const QStringList& bLines, double seconds)
+    {
+        auto write = [&](const QString& name, const QStringList& lines) {
+            QByteArray bytes;
+            for (const QString& l : at(lines))
+                bytes += l.toUtf8() + "\r\n";
+            return env->writeFile(name, bytes);
+        };
+        writeWav(env->path(QStringLiteral("s.wav")), seconds);
+        writeWav(env->path(QStringLiteral("x.wav")), seconds);
+        const QString a = write(QStringLiteral("a.pellum"), aLines);
+        write(QStringLiteral("b.pellum"), bLines);
+        if (!QFile::link(a, env->path(QStringLiteral("link.pellum"))))
+            qFatal("cannot make a link");
+        if (::mkfifo(QFile::encodeName(env->path(QStringLiteral("pipe.pellum"))).constData(), 0644) != 0)
+            qFatal("cannot make a pipe");
+        return a;
+    }
 
     // Paths appended to List1 and rows built, as the open command does.
     static void add(Form1& f, const QStringList& paths)

@@ -187,12 +187,16 @@ private slots:
         const QString path = fx.env->writeFile(name, player == "list" ? "/m/inner.wav\r\n" : "x");
         PlayerFixture::add(f, {"/m/first.wav", path});
         f.List2->setListIndex(1);
-        QCOMPARE(f.CurrentIndex, player == "list" ? 0 : 1);
         RmF& rmf = RmF::instance();
         if (player == "list") {
+            // The row gives way to the file's row, which plays from its place; its file is missing, so
+            // it is passed over and the advance runs past the end.
             QCOMPARE(f.List1->items(), (QStringList{"/m/first.wav", "/m/inner.wav"}));
+            QCOMPARE(f.CurrentIndex, 2);
+            QCOMPARE(f.mp->FileName(), QString());
             return;
         }
+        QCOMPARE(f.CurrentIndex, 1);
         QCOMPARE(f.PlayerInactive, player != "mp");
         QCOMPARE(f.mp->FileName(), player == "mp" ? path : QString());
         QCOMPARE(rmf.RA->Source(), player == "rm" ? path : QString());
@@ -360,7 +364,8 @@ private slots:
 
     void missingFilesArePassedOver_data()
     {
-        // "ok" is a WAV file, "gone" a file on a drive that is not there, "url" an address.
+        // "ok" is a WAV file, "gone" a file on a drive that is not there, "glist" a list file there, "url"
+        // an address.
         QTest::addColumn<QStringList>("rows");
         QTest::addColumn<int>("clicked");
         QTest::addColumn<QString>("options");  // "en" RepeatAll, "shu" shuffle
@@ -372,6 +377,9 @@ private slots:
         QTest::newRow("shuffle draws a file") << QStringList{"gone", "ok", "gone"} << 0 << "shu" << 1;
         QTest::newRow("shuffle and RepeatAll, nothing playable") << QStringList{"gone", "gone"} << 0 << "shu en" << -1;
         QTest::newRow("an address is not looked at") << QStringList{"gone", "url", "ok"} << 0 << "" << 1;
+        QTest::newRow("a list file on a missing drive") << QStringList{"glist", "ok"} << 0 << "" << 1;
+        QTest::newRow("a list file on a missing drive, nothing after") << QStringList{"ok", "glist"} << 1 << "" << -1;
+        QTest::newRow("a list file on a missing drive, RepeatAll") << QStringList{"ok", "glist"} << 1 << "en" << 0;
     }
     void missingFilesArePassedOver()
     {
@@ -388,9 +396,10 @@ private slots:
         QStringList paths;
         for (int i = 0; i < rows.size(); ++i) {
             const QString name = QStringLiteral("r%1.wav").arg(i);
-            paths << (rows[i] == "ok"     ? writeWav(fx.env->path(name), 3.0)
-                      : rows[i] == "gone" ? fx.env->path("unplugged/" + name)
-                                          : QStringLiteral("http://127.0.0.1:9/live/"));
+            paths << (rows[i] == "ok"      ? writeWav(fx.env->path(name), 3.0)
+                      : rows[i] == "gone"  ? fx.env->path("unplugged/" + name)
+                      : rows[i] == "glist" ? fx.env->path(QStringLiteral("unplugged/l%1.pellum").arg(i))
+                                           : QStringLiteral("http://127.0.0.1:9/live/"));
         }
         PlayerFixture::add(f, paths);
         const QStringList shown = f.List2->items();

@@ -14,6 +14,7 @@ class PlayListTest : public QObject {
     Q_OBJECT
     PlayerFixture fx;
 
+
 private slots:
     void readingRules_data()
     {
@@ -197,61 +198,131 @@ private slots:
         }
     }
 
-    void listRowsThatNameThemselvesExpandOnce_data()
+    // A row that names a list file gives way to the file's rows, and each list file is read once a run: a
+    // list that names itself, or lists that name one another, expand once. A list that cannot be read (a
+    // pipe named like one, a list on an unplugged drive) keeps its row.
+    void listRowsExpandOnceARun_data()
     {
-        // "@x" stands for the path of the test's file x; lines are written with CR LF.
         QTest::addColumn<QStringList>("aLines");
         QTest::addColumn<QStringList>("bLines");
-        QTest::addColumn<QStringList>("list");   // List1 after the click
+        QTest::addColumn<QStringList>("list");   // List1 after the click on a.pellum
         QTest::addColumn<QString>("playing");    // mp's file name after the click
-        QTest::newRow("names itself") << QStringList{"@a.pellum"} << QStringList{} << QStringList{} << "";
+        const QStringList none;
+        QTest::newRow("names itself") << QStringList{"@a.pellum"} << none << none << "";
         QTest::newRow("names itself after a file")
-            << QStringList{"@s.wav", "@a.pellum"} << QStringList{} << QStringList{"@s.wav", "@a.pellum"} << "@s.wav";
+            << QStringList{"@s.wav", "@a.pellum"} << none << QStringList{"@s.wav"} << "@s.wav";
         QTest::newRow("names itself before a file")
-            << QStringList{"@a.pellum", "@s.wav"} << QStringList{} << QStringList{"@s.wav"} << "@s.wav";
-        QTest::newRow("two lists name each other")
-            << QStringList{"@b.pellum"} << QStringList{"@a.pellum"} << QStringList{} << "";
+            << QStringList{"@a.pellum", "@s.wav"} << none << QStringList{"@s.wav"} << "@s.wav";
+        QTest::newRow("names itself through a link")
+            << QStringList{"@link.pellum", "@s.wav"} << none << QStringList{"@s.wav"} << "@s.wav";
+        QTest::newRow("two lists name each other") << QStringList{"@b.pellum"} << QStringList{"@a.pellum"} << none << "";
         QTest::newRow("each other, then a file")
-            << QStringList{"@b.pellum", "@s.wav"} << QStringList{"@a.pellum"} << QStringList{"@s.wav", "@a.pellum"}
-            << "@s.wav";
+            << QStringList{"@b.pellum", "@s.wav"} << QStringList{"@a.pellum"} << QStringList{"@s.wav"} << "@s.wav";
         QStringList many(100000, "@a.pellum");
         many << "@s.wav";
-        QTest::newRow("names itself on 100000 lines") << many << QStringList{} << QStringList{"@s.wav"} << "@s.wav";
+        QTest::newRow("names itself on 100000 lines") << many << none << QStringList{"@s.wav"} << "@s.wav";
+        QTest::newRow("a pipe named like a list")
+            << QStringList{"@pipe.pellum", "@s.wav"} << none << QStringList{"@pipe.pellum", "@s.wav"} << "@s.wav";
+        QTest::newRow("a list on an unplugged drive")
+            << QStringList{"@gone/c.pellum", "@s.wav"} << none << QStringList{"@gone/c.pellum", "@s.wav"} << "@s.wav";
     }
-    void listRowsThatNameThemselvesExpandOnce()
+    void listRowsExpandOnceARun()
     {
         QFETCH(QStringList, aLines);
         QFETCH(QStringList, bLines);
         QFETCH(QStringList, list);
         QFETCH(QString, playing);
         Form1& f = fx.fresh();
-        const QString root = fx.env->root() + "/";
-        auto paths = [&](QStringList lines) { return lines.replaceInStrings(QRegularExpression("^@"), root); };
-        auto write = [&](const QString& name, const QStringList& lines) {
-            QByteArray bytes;
-            for (const QString& l : paths(lines))
-                bytes += l.toUtf8() + "\r\n";
-            return fx.env->writeFile(name, bytes);
-        };
-        writeWav(fx.env->path("s.wav"), 3.0);
-        const QString a = write("a.pellum", aLines);
-        if (!bLines.isEmpty())
-            write("b.pellum", bLines);
+        const QString a = fx.listFiles(aLines, bLines, 3.0);
         PlayerFixture::add(f, {a});
-        f.List2->setListIndex(0);  // nothing plays: the list's first row plays
-        QCOMPARE(f.List1->items(), paths(list));
+        f.List2->setListIndex(0);  // nothing plays: the first row that came from the list plays
+        QCOMPARE(f.List1->items(), fx.at(list));
         QCOMPARE(f.List2->ListCount(), f.List1->ListCount());
-        QCOMPARE(f.mp->FileName(), paths({playing}).first());
+        QCOMPARE(f.mp->FileName(), fx.at(playing));
         if (!playing.isEmpty()) {
-            QCOMPARE(f.List2->ListIndex(), 0);
+            QCOMPARE(f.List2->ListIndex(), int(list.indexOf(playing)));
             QVERIFY(waitFor([&] { return f.mp->PlayState() == 2; }));
         }
-        // The next click reads the list again, once.
-        if (list.contains("@a.pellum")) {
-            f.st_Click();
-            f.List2->setListIndex(int(list.indexOf("@a.pellum")));
-            QCOMPARE(f.List1->ListCount(), list.size() - 1 + aLines.size());
+        // Named again in this run, the list adds nothing and starts nothing.
+        f.st_Click();
+        PlayerFixture::add(f, {a});
+        f.List2->setListIndex(f.List2->ListCount() - 1);
+        QCOMPARE(f.List1->items(), fx.at(list));
+        QCOMPARE(f.mp->FileName(), QString());
+    }
+
+    // The advance into a list row on the real engine, with short clips: the list expands once, no clip
+    // above it plays again for it, and once nothing plays the rows, the marks and afore.pellum stay as
+    // small as the files are. A clip alone with RepeatAll repeats as ever.
+    void listRowsInTheAdvance_data()
+    {
+        QTest::addColumn<QStringList>("list");    // List1 before row 0 is clicked
+        QTest::addColumn<QStringList>("aLines");
+        QTest::addColumn<QStringList>("bLines");
+        QTest::addColumn<bool>("repeat");
+        QTest::addColumn<QStringList>("rows");    // List2 once nothing plays; none: it repeats
+        QTest::addColumn<QStringList>("saved");   // afore.pellum's lines
+        const QStringList clipThenA{"@s.wav", "@a.pellum"}, none;
+        for (bool repeat : {false, true}) {
+            const char* with = repeat ? ", RepeatAll" : "";
+            QTest::addRow("names itself%s", with) << clipThenA << QStringList{"@a.pellum"} << none << repeat
+                                                  << QStringList{"#01- s.wav"} << QStringList{"@s.wav"};
+            QTest::addRow("names itself 1000 times%s", with)
+                << clipThenA << QStringList(1000, "@a.pellum") << none << repeat << QStringList{"#01- s.wav"}
+                << QStringList{"@s.wav"};
+            QTest::addRow("two name each other%s", with) << clipThenA << QStringList{"@b.pellum"}
+                                                         << QStringList{"@a.pellum"} << repeat
+                                                         << QStringList{"#01- s.wav"} << QStringList{"@s.wav"};
+            // The clip the list brings is a row of its own; RepeatAll plays the first row once more.
+            QTest::addRow("names itself after a clip%s", with)
+                << clipThenA << QStringList{"@s.wav", "@a.pellum"} << none << repeat
+                << QStringList{repeat ? "##01- s.wav" : "#01- s.wav", "#02- s.wav"} << QStringList{"@s.wav", "@s.wav"};
         }
+        const QStringList aOnly{"@s.wav"};
+        QTest::newRow("named again further down") << QStringList{"@a.pellum", "@x.wav", "@a.pellum"} << aOnly << none
+                                                  << false << QStringList{"#02- x.wav", "#03- s.wav"}
+                                                  << QStringList{"@x.wav", "@s.wav"};
+        QTest::newRow("named again through a link")
+            << QStringList{"@a.pellum", "@x.wav", "@link.pellum"} << aOnly << none << false
+            << QStringList{"#02- x.wav", "#03- s.wav"} << QStringList{"@x.wav", "@s.wav"};
+        QTest::newRow("a clip alone, RepeatAll") << QStringList{"@s.wav"} << none << none << true << none
+                                                 << QStringList{"@s.wav"};
+    }
+    void listRowsInTheAdvance()
+    {
+        QFETCH(QStringList, list);
+        QFETCH(QStringList, aLines);
+        QFETCH(QStringList, bLines);
+        QFETCH(bool, repeat);
+        QFETCH(QStringList, rows);
+        QFETCH(QStringList, saved);
+        Form1& f = fx.fresh();
+        f.show();
+        Module1::UseMainWindow();  // the list is saved a moment after it changes
+        if (repeat)
+            f.en_Click();
+        fx.listFiles(aLines, bLines, 0.2);
+        PlayerFixture::add(f, fx.at(list));
+        f.List2->setListIndex(0);
+        const QString afore = ProgramFolder::file("afore.pellum");
+        QByteArray expected;
+        for (const QString& line : fx.at(saved))
+            expected += line.toUtf8() + "\r\n";
+        if (rows.isEmpty()) {
+            QVERIFY2(waitFor([&] { return f.List2->List(0).startsWith("###"); }, 8000), qPrintable(f.List2->List(0)));
+            QCOMPARE(f.List1->items(), fx.at(saved));
+            QVERIFY(waitFor([&] { return fx.env->readFile(afore) == expected; }, 4000));
+            return;
+        }
+        QVERIFY2(waitFor([&] { return f.List2->items() == rows && f.mp->PlayState() == 0; }, 8000),
+                 qPrintable(QString::number(f.List2->ListCount()) + ": " + f.List2->items().mid(0, 4).join(' ')));
+        // Nothing plays again, and the saved list is the one shown.
+        QVERIFY(waitFor([&] { return fx.env->readFile(afore) == expected; }, 4000));
+        QTest::qWait(600);
+        QCOMPARE(f.List2->items(), rows);
+        QCOMPARE(f.List1->items(), fx.at(saved));
+        QCOMPARE(f.mp->PlayState(), 0);
+        QCOMPARE(fx.env->readFile(afore), expected);
     }
 
     void saveWritesTheListWhole()

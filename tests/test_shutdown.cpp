@@ -81,21 +81,24 @@ private slots:
     {
         QTest::addColumn<int>("sig");
         QTest::addColumn<bool>("compact");
-        QTest::newRow("SIGTERM") << int(SIGTERM) << false;
-        QTest::newRow("SIGHUP") << int(SIGHUP) << false;
-        QTest::newRow("SIGTERM, compact mode") << int(SIGTERM) << true;
+        QTest::addColumn<bool>("named");  // a clip on the command line
+        QTest::newRow("SIGTERM") << int(SIGTERM) << false << true;
+        QTest::newRow("SIGHUP") << int(SIGHUP) << false << true;
+        QTest::newRow("SIGTERM, compact mode") << int(SIGTERM) << true << true;
+        QTest::newRow("SIGTERM, compact mode, nothing named") << int(SIGTERM) << true << false;
     }
     void signalRunsTheExit()
     {
         QFETCH(int, sig);
         QFETCH(bool, compact);
+        QFETCH(bool, named);
         fx.freshEnv();
         fx.env->writeFile("home/afore.pellum", "/m/previous.wav\r\n");
         if (compact)
             SettingsStore::SaveSetting("start", "pellum");
         const QString song = writeWav(fx.env->path("song.wav"), 30.0);
         QProcess p;
-        startPlayer(p, {song});
+        startPlayer(p, named ? QStringList{song} : QStringList{});
         QVERIFY(waitFor([&] { return loaded(); }));
         // Well before the background save: what is stored now comes from the exit.
         ::kill(pid_t(p.processId()), sig);
@@ -103,13 +106,13 @@ private slots:
         QCOMPARE(p.exitStatus(), QProcess::NormalExit);
         QCOMPARE(p.exitCode(), 0);
         SettingsStore::reset();
+        // Both modes start with the previous run's list, and the command line's file joins it.
+        QCOMPARE(fx.env->readFile(afore()), "/m/previous.wav\r\n" + (named ? song.toUtf8() + "\r\n" : QByteArray()));
         if (compact) {
-            // The compact list held the command line's file alone; the compact exit stores its place.
-            QCOMPARE(fx.env->readFile(afore()), song.toUtf8() + "\r\n");
+            // The compact exit stores its place.
             QCOMPARE(SettingsStore::GetSetting("start"), QStringLiteral("pellum"));
             QVERIFY(!SettingsStore::GetSetting("pellumleft").isEmpty());
         } else {
-            QCOMPARE(fx.env->readFile(afore()), "/m/previous.wav\r\n" + song.toUtf8() + "\r\n");
             QCOMPARE(SettingsStore::GetSetting("start"), QStringLiteral("form1"));
             QCOMPARE(SettingsStore::GetSetting("form1st"), QStringLiteral("0"));
         }
@@ -187,8 +190,8 @@ private slots:
         if (compact)
             SettingsStore::SaveSetting("start", "pellum");
         const QString song = writeWav(fx.env->path("song.wav"), 30.0);
-        // The compact list holds the command line's file alone.
-        const QByteArray expected = (compact ? QByteArray() : QByteArray("/m/previous.wav\r\n")) + song.toUtf8() + "\r\n";
+        // Both modes start with the previous run's list; the command line's file joins it.
+        const QByteArray expected = "/m/previous.wav\r\n" + song.toUtf8() + "\r\n";
         QProcess xvfb;
         QProcess p;
         if (loseDisplay) {

@@ -13,6 +13,7 @@
 #include "ui/twips.h"
 
 #include <QMouseEvent>
+#include <QSignalBlocker>
 #include <QWindow>
 
 Form6::Form6()
@@ -108,12 +109,26 @@ void Form6::List1_Click()
     if (List1->ListIndex() < 0)
         return;
     CurrentIndex = List1->ListIndex();
-    const QString row = List1->List(CurrentIndex);
-    if (PlayListFile::isListFile(row, false)) {
-        List1->RemoveItem(CurrentIndex);
+    // A row that names a list file gives way to the file's rows, appended at the end, read by the
+    // last-list rule once a run (PlayListFile::readListRow: a list read before adds nothing); the row
+    // that then stands in its place plays. A list that cannot be read (its drive unplugged) keeps its
+    // row and is passed over. A list row met on the way takes the same road in this loop.
+    bool passed = false;
+    while (CurrentIndex < List1->ListCount() && PlayListFile::isListFile(List1->List(CurrentIndex), false)) {
         QStringList lines;
-        PlayListFile::read(row, PlayListFile::Rule::LastList, &lines);
+        if (PlayListFile::readListRow(List1->List(CurrentIndex), PlayListFile::Rule::LastList, &lines) ==
+            PlayListFile::RowRead::Unreadable) {
+            ++CurrentIndex;
+            passed = true;
+            continue;
+        }
+        List1->RemoveItem(CurrentIndex);
         List1->AddItems(lines);
+    }
+    if (passed) {
+        // The row that plays is the one selected, not the list row kept above it.
+        const QSignalBlocker quiet(List1);
+        List1->setListIndex(CurrentIndex);
     }
     MediaPlayer& mk = *Form5::instance().mk;
     mk.setFileName(List1->List(CurrentIndex));

@@ -527,6 +527,10 @@ void pellum::dropFailedRow()
     const int selected = list.List1->ListIndex();
     if (!list.isVisible() || selected < 0)
         return;
+    // A row whose file is not there (its drive unplugged) is no clip that cannot be played: it is kept,
+    // so that the list saved from this run still names the file for the day the drive comes back.
+    if (SHE::IsMissingFile(list.List1->List(selected)))
+        return;
     const int n = list.List1->ListCount();
     if (selected == n - 1) {
         list.List1->RemoveItem(selected);
