@@ -253,7 +253,7 @@ private slots:
         const QList<Dialogs::Shown> told = shownOf("msgbox");
         QCOMPARE(told.size(), 1);
         QVERIFY2(told[0].text.startsWith("The play list could not be saved as " + afore() + " ("), qPrintable(told[0].text));
-        QVERIFY(told[0].text.contains(folderInPlace ? "(Filename refers to a directory)" : "(File too large)"));
+        QVERIFY(told[0].text.contains(folderInPlace ? "(a folder of that name stands in its place)" : "(File too large)"));
         QVERIFY(told[0].text.contains("The list saved there before is kept unchanged."));
         QCOMPARE(told[0].flags, count ? int(Dialogs::YesNo) : int(Dialogs::OKOnly));
         QVERIFY(shownOf("save").isEmpty());
