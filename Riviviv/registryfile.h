@@ -11,15 +11,17 @@
 //   InprocServer=/usr/lib/x86_64-linux-gnu/libBrimlet.so
 //
 // Header only: the library writes its own entry, the host's component registry reads it, and both use
-// this one reader and writer. The file is written whole through QSaveFile, so a crash never leaves half
-// of it. Lines that are neither a section, a key=value pair, a comment nor blank are dropped when read.
+// this one reader and writer. The file is written whole by WholeFile::write (built into the library and
+// the register tool too), so neither a crash nor a full disk leaves half of it. Lines that are neither a
+// section, a key=value pair, a comment nor blank are dropped when read.
+#include "platform/wholefile.h"
+
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QList>
 #include <QPair>
-#include <QSaveFile>
 #include <QString>
 #include <QStringList>
 #include <optional>
@@ -102,10 +104,10 @@ inline bool write(const QString& file, const QList<Section>& sections, QString* 
         }
     }
     QDir().mkpath(QFileInfo(file).absolutePath());
-    QSaveFile out(file);
-    if (!out.open(QIODevice::WriteOnly) || out.write(text) != text.size() || !out.commit()) {
+    QString why;
+    if (!WholeFile::write(file, text, &why)) {
         if (error)
-            *error = QStringLiteral("cannot write %1: %2").arg(file, out.errorString());
+            *error = QStringLiteral("cannot write %1: %2").arg(file, why);
         return false;
     }
     return true;

@@ -1,7 +1,11 @@
 #pragma once
 // The per-user settings store: named text values under application "zozid", section "myplay".
-// Backed by $XDG_CONFIG_HOME/zozid.ini (default ~/.config/zozid.ini); every write lands on disk at once,
-// through a temporary file and a rename.
+// Backed by $XDG_CONFIG_HOME/zozid.ini (default ~/.config/zozid.ini), an INI file in the syntax of Qt's
+// QSettings, which earlier versions wrote it with. Every write lands on disk at once, whole, by
+// WholeFile::write: the file there before is replaced only once the new one is on disk. The file holds
+// the screen saver's password, so it is made for its owner alone, and a file others could read is
+// narrowed to its owner at the next write. Only the lines of the keys written change; other sections,
+// other keys and comments stay as they are.
 #include <QString>
 #include <functional>
 

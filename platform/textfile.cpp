@@ -1,8 +1,10 @@
 #include "platform/textfile.h"
 
-#include <QFile>
+#include "platform/wholefile.h"
+
+#include <QCoreApplication>
 #include <QHash>
-#include <QSaveFile>
+#include <QMutex>
 #include <QStringDecoder>
 #include <QThreadPool>
 
@@ -94,10 +96,10 @@ QStringList splitLines(const QString& text)
 bool read(const QString& path, QString* text)
 {
     text->clear();
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
+    QByteArray bytes;
+    if (!WholeFile::read(path, &bytes))
         return false;
-    *text = decode(f.readAll());
+    *text = decode(bytes);
     return true;
 }
 
@@ -139,10 +141,10 @@ QStringList decodeLines(const QByteArray& bytes)
 bool readLines(const QString& path, QStringList* lines)
 {
     lines->clear();
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
+    QByteArray bytes;
+    if (!WholeFile::read(path, &bytes))
         return false;
-    *lines = decodeLines(f.readAll());
+    *lines = decodeLines(bytes);
     return true;
 }
 
@@ -220,44 +222,51 @@ QThreadPool& laterWrites()
     return pool;
 }
 
-bool writeNow(const QString& path, const QByteArray& bytes, QString* error)
+// How many writes of each file were asked for: the outcome of a later write is told only while no other
+// write of its file has been asked for since.
+QMutex askedLock;
+QHash<QString, quint64> asked;
+
+quint64 ask(const QString& path)
 {
-    QSaveFile f(path);
-    auto fail = [&](const QString& reason) {
-        if (error)
-            *error = reason;
-        f.cancelWriting();
-        return false;
-    };
-    if (!f.open(QIODevice::WriteOnly))
-        return fail(f.errorString());
-    // A write cut short (a full disk, a file size limit) sets no error of the device's own: errno tells.
-    errno = 0;
-    if (f.write(bytes) != bytes.size())
-        return fail(f.error() != QFileDevice::NoError || errno == 0 ? f.errorString()
-                                                                   : QString::fromLocal8Bit(std::strerror(errno)));
-    if (!f.commit()) {
-        if (error)
-            *error = f.errorString();
-        return false;
-    }
-    return true;
+    const QMutexLocker lock(&askedLock);
+    return ++asked[path];
+}
+
+bool stillLatest(const QString& path, quint64 n)
+{
+    const QMutexLocker lock(&askedLock);
+    return asked.value(path) == n;
 }
 
 }  // namespace
 
 bool writeWhole(const QString& path, const QByteArray& bytes, QString* error)
 {
+    ask(path);
     laterWrites().waitForDone();
-    return writeNow(path, bytes, error);
+    return WholeFile::write(path, bytes, error);
 }
 
-void writeWholeLater(const QString& path, const QByteArray& bytes)
+void writeWholeLater(const QString& path, const QByteArray& bytes, const LaterDone& done)
 {
-    laterWrites().start([path, bytes] {
+    const quint64 n = ask(path);
+    laterWrites().start([path, bytes, done, n] {
         QString error;
-        if (!writeNow(path, bytes, &error))
+        const bool written = WholeFile::write(path, bytes, &error);
+        if (!written)
             qWarning("PellumPlayer: could not write %s: %s", qPrintable(path), qPrintable(error));
+        if (!done || !stillLatest(path, n))
+            return;
+        QObject* app = QCoreApplication::instance();
+        if (!app)
+            return;
+        QMetaObject::invokeMethod(
+            app, [path, n, done, written, error] {
+                if (stillLatest(path, n))
+                    done(written, error);
+            },
+            Qt::QueuedConnection);
     });
 }
 

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 namespace TextFile {
 
@@ -15,7 +16,8 @@ QString decode(const QByteArray& bytes);
 // nothing follows a final line end.
 QStringList splitLines(const QString& text);
 
-// Reads the whole file. Returns false (and leaves `text` empty) when it cannot be opened.
+// Reads the whole file. Returns false (and leaves `text` empty) when it cannot be opened or is no
+// regular file (a named pipe or a device is never waited on).
 bool read(const QString& path, QString* text);
 
 // The lines of a line file (a list, a title list, a shortcut), each line decoded on its own: UTF-8 where
@@ -26,7 +28,8 @@ bool read(const QString& path, QString* text);
 // bytes, the remembered bytes win.
 QStringList decodeLines(const QByteArray& bytes);
 
-// Reads the file's lines by decodeLines. Returns false (and leaves `lines` empty) when it cannot be opened.
+// Reads the file's lines by decodeLines. Returns false (and leaves `lines` empty) when it cannot be opened
+// or is no regular file.
 bool readLines(const QString& path, QStringList* lines);
 
 // The name by which the file system knows `path`: the bytes it was read in, unless no file has those
@@ -41,8 +44,9 @@ QString decodeName(const QByteArray& bytes);
 bool isOneLine(const QString& line);
 
 // Writes `lines` in order, each in the bytes decodeLines read it in (a line new in this session as UTF-8)
-// and followed by CR LF, whole: through a temporary file and a rename, so a crash never leaves half a
-// file. An empty list gives an empty file.
+// and followed by CR LF, whole, by WholeFile::write: the old file is replaced only once every byte of the
+// new one is on disk, so neither a crash nor a full disk leaves half a file. An empty list gives an empty
+// file.
 // A line that holds a CR or LF cannot stand as one line: it is left out and named in `leftOut`.
 // Returns false on failure, with the reason in `error`; the file there before is then unchanged.
 bool writeLines(const QString& path, const QStringList& lines, QStringList* leftOut = nullptr,
@@ -55,7 +59,10 @@ bool writeWhole(const QString& path, const QByteArray& bytes, QString* error = n
 
 // writeWhole on a worker thread, for saves the window must not wait on. Such writes end in the order
 // they were asked for, and every writeWhole waits for them first, so the last one asked for is the one
-// on disk. A failure is logged.
-void writeWholeLater(const QString& path, const QByteArray& bytes);
+// on disk. A failure is logged, and `done` is told the outcome (written, or the reason) on the
+// application's thread, unless another write of the same file was asked for meanwhile: then that
+// write's outcome is the one that counts.
+using LaterDone = std::function<void(bool written, const QString& error)>;
+void writeWholeLater(const QString& path, const QByteArray& bytes, const LaterDone& done = {});
 
 }  // namespace TextFile

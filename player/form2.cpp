@@ -439,10 +439,10 @@ QString Form2::RT(const QString& path)
     return lines.isEmpty() ? QString() : lines.first();
 }
 
-bool Form2::WriteShortcut(const QString& path, const QString& folder)
+bool Form2::WriteShortcut(const QString& path, const QString& folder, QString* error)
 {
     // A folder whose name holds a line break cannot be the file's one line: no shortcut is made.
-    return TextFile::isOneLine(folder) && TextFile::writeLines(path, {folder});
+    return TextFile::isOneLine(folder) && TextFile::writeLines(path, {folder}, nullptr, error);
 }
 
 QString Form2::shortcutFolder() const { return lnks() + QLatin1Char('/'); }
@@ -478,10 +478,15 @@ void Form2::Command3_Click()
         return;
     }
     QDir().mkpath(lnks());
-    if (!WriteShortcut(shortcutFolder() + name, folder)) {
-        Dialogs::MsgBox(QStringLiteral("[") + name + QStringLiteral("] ") +
-                            SHE::LangText(QStringLiteral("shortcutnotwritten"), QStringLiteral(" the shortcut could not be written.")),
-                        Dialogs::OKOnly, title, this);
+    const QString file = shortcutFolder() + name;
+    QString error;
+    if (!WriteShortcut(file, folder, &error)) {
+        // A write that failed names the file and the reason; the shortcut there before is kept.
+        QString told = QStringLiteral("[") + name + QStringLiteral("] ") +
+                       SHE::LangText(QStringLiteral("shortcutnotwritten"), QStringLiteral(" the shortcut could not be written."));
+        if (!error.isEmpty())
+            told += QLatin1Char('\n') + file + QStringLiteral(": ") + error;
+        Dialogs::MsgBox(told, Dialogs::OKOnly, title, this);
         return;
     }
     LK->Refresh();

@@ -100,7 +100,8 @@ private:
     // The rows PL holds, or else filesOfFf().
     QStringList picked() const;
     void RefreshShortcutList();
-    static bool WriteShortcut(const QString& path, const QString& folder);
+    // False, with the reason in `error`, when the file could not be written (the one there before is kept).
+    static bool WriteShortcut(const QString& path, const QString& folder, QString* error = nullptr);
     QString shortcutFolder() const;
     void deleteShortcut(const QString& name);
     void finder(const QString& folder, const QString& key, const QString& text);

@@ -67,6 +67,7 @@ struct ModeInUse {
     QList<QMetaObject::Connection> watching;
     QTimer* writeTimer = nullptr;
     QSet<QString> toldLeftOut;     // left-out paths the user has heard of from a write of the list
+    bool toldNotSaved = false;     // the user has heard that the list could not be saved, and no save has worked since
     std::function<bool()> mayAsk;  // set while the session ends
     bool inMain = false;           // Main is running: an end asked for now waits until it is through
     bool endWaiting = false;
@@ -78,8 +79,9 @@ ModeInUse& mode()
     return m;
 }
 
-// The list of the mode in use, written as the exit writes it but on a worker thread. Failures are only
-// logged: the exit road tells the user. A path left out is told once in the session.
+// The list of the mode in use, written as the exit writes it but on a worker thread. A path left out is
+// told once in the session. A list that cannot be saved is told once, until a save works again: every
+// change would only fail the same way, and the exit tells again and offers to save the list elsewhere.
 void writeModeList()
 {
     ModeInUse& m = mode();
@@ -87,7 +89,18 @@ void writeModeList()
         return;
     const QString afore = ProgramFolder::file(QStringLiteral("afore.pellum"));
     QStringList leftOut;
-    PlayListFile::writeLater(afore, m.list->items(), &leftOut);
+    PlayListFile::writeLater(afore, m.list->items(), &leftOut, [afore](bool written, const QString& error) {
+        ModeInUse& now = mode();
+        if (written) {
+            now.toldNotSaved = false;
+            return;
+        }
+        if (now.toldNotSaved || !now.list || !MayAskUser())
+            return;
+        now.toldNotSaved = true;
+        Dialogs::MsgBox(PlayListFile::notSavedText(afore, error), Dialogs::OKOnly, QStringLiteral("PellumPlayer"),
+                        now.list->window());
+    });
     QStringList news;
     for (const QString& p : leftOut)
         if (!m.toldLeftOut.contains(p))

@@ -69,19 +69,24 @@ bool write(const QString& path, const QStringList& lines, QStringList* leftOut, 
     return TextFile::writeLines(path, lines, leftOut, error);
 }
 
-void writeLater(const QString& path, const QStringList& lines, QStringList* leftOut)
+void writeLater(const QString& path, const QStringList& lines, QStringList* leftOut,
+                const std::function<void(bool written, const QString& error)>& done)
 {
-    TextFile::writeWholeLater(path, TextFile::encodeLines(lines, leftOut));
+    TextFile::writeWholeLater(path, TextFile::encodeLines(lines, leftOut), done);
+}
+
+QString notSavedText(const QString& afore, const QString& error)
+{
+    // The file there before is whole: the writer replaces it only once the new one is complete.
+    return SHE::LangText(QStringLiteral("listnotsaved"), QStringLiteral("The play list could not be saved as")) +
+           QLatin1Char(' ') + afore + QStringLiteral(" (") + error + QStringLiteral(").\n") +
+           SHE::LangText(QStringLiteral("listkept"), QStringLiteral("The list saved there before is kept unchanged."));
 }
 
 void offerSaveElsewhere(const QString& afore, const QString& error, bool listEmpty,
                         const std::function<bool()>& saveAs, QWidget* parent)
 {
-    // The file there before is whole: the writer replaces it only once the new one is complete.
-    const QString told =
-        SHE::LangText(QStringLiteral("listnotsaved"), QStringLiteral("The play list could not be saved as")) +
-        QLatin1Char(' ') + afore + QStringLiteral(" (") + error + QStringLiteral(").\n") +
-        SHE::LangText(QStringLiteral("listkept"), QStringLiteral("The list saved there before is kept unchanged."));
+    const QString told = notSavedText(afore, error);
     if (listEmpty) {
         Dialogs::MsgBox(told, Dialogs::OKOnly, QStringLiteral("PellumPlayer"), parent);
         return;

@@ -29,8 +29,14 @@ bool write(const QString& path, const QStringList& lines, QStringList* leftOut =
            QString* error = nullptr);
 
 // write for saves the window must not wait on: the rows' bytes are made now, the file is written on a
-// worker thread (a failure is logged); every later write waits for it first.
-void writeLater(const QString& path, const QStringList& lines, QStringList* leftOut = nullptr);
+// worker thread (a failure is logged); every later write waits for it first. `done` hears the outcome on
+// the window's thread, unless a later write of the same file has been asked for meanwhile.
+void writeLater(const QString& path, const QStringList& lines, QStringList* leftOut = nullptr,
+                const std::function<void(bool written, const QString& error)>& done = {});
+
+// The words that tell that the list could not be written to `afore` (with the reason) and that the
+// file there before is kept.
+QString notSavedText(const QString& afore, const QString& error);
 
 // Tells that the exit could not write its list to `afore` (with the reason) and that the file there
 // before is kept; for a list with rows it offers to save the list elsewhere through `saveAs` (the

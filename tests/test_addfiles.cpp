@@ -5,6 +5,7 @@
 #include "platform/drives/drives.h"
 #include "player/playlistfile.h"
 #include "tests/player_fixture.h"
+#include "tests/support/smalldisk.h"
 #include "player/she.h"
 #include "ui/design.h"
 #include "ui/twips.h"
@@ -13,6 +14,7 @@
 #include <QFontMetrics>
 #include <QScrollBar>
 #include <QUrl>
+#include <optional>
 
 namespace {
 
@@ -665,6 +667,47 @@ private slots:
         QCOMPARE(Dialogs::shown()[1].text, QStringLiteral("[fav]  the shortcut could not be written."));
         QCOMPARE(fx.env->readFile(file), QByteArray("/m/kept\r\n"));
         QCOMPARE(d.LS->items(), QStringList{"/m/kept"});
+    }
+
+    // A shortcut that cannot be written, for a full disk or a folder of that name, names the file and
+    // the reason; a shortcut of that name keeps its folder.
+    void aShortcutThatCannotBeWritten_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("a full disk") << "full" << "No space left on device";
+        QTest::newRow("a folder of that name") << "folder" << "a folder of that name stands in its place";
+    }
+    void aShortcutThatCannotBeWritten()
+    {
+        QFETCH(QString, how);
+        QFETCH(QString, reason);
+        fresh();
+        const QString a = folderOfWavs("music/a", {"1.wav"});
+        const QString lnks = fx.env->home() + "/LNKs";
+        std::optional<SmallDisk> disk;
+        if (how == QLatin1String("full")) {
+            disk.emplace(fx.env->home(), 64);  // the program folder, before the dialog makes LNKs
+            if (!disk->mounted())
+                QSKIP(qPrintable(disk->whyNot()));
+        }
+        const QString file = how == QLatin1String("full") ? fx.env->writeFile(lnks + "/fav", "/m/kept\r\n") : lnks + "/fav";
+        if (how == QLatin1String("full"))
+            QVERIFY(disk->fill(0));
+        else
+            fx.env->writeFile(lnks + "/fav/inside", "mine");
+        Form2& d = dialogAt(a);
+        Dialogs::answer(QStringLiteral("fav"));
+        d.Command3_Click();
+        QCOMPARE(Dialogs::shown().size(), 2);
+        QCOMPARE(Dialogs::shown()[1].text,
+                 QStringLiteral("[fav]  the shortcut could not be written.\n") + file + ": " + reason);
+        if (how == QLatin1String("full")) {
+            QCOMPARE(fx.env->readFile(file), QByteArray("/m/kept\r\n"));
+            QCOMPARE(d.LS->items(), QStringList{"/m/kept"});
+        } else {
+            QCOMPARE(fx.env->readFile(file + "/inside"), QByteArray("mine"));
+        }
     }
 
     void aNameThatCannotBeAFileName_data()

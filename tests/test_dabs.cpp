@@ -6,10 +6,12 @@
 #include "tests/drives/isoimage.h"
 #include "tests/player_fixture.h"
 #include "tests/support/cdimage.h"
+#include "tests/support/smalldisk.h"
 
 #include "ui/twips.h"
 
 #include <QDir>
+#include <optional>
 
 class DabsTest : public QObject {
     Q_OBJECT
@@ -185,6 +187,80 @@ private slots:
             QCOMPARE(fx.env->readFile(file).count("\r\n"), 2);
             QVERIFY(!d.TitlesChanged);
         }
+    }
+
+    // An export that cannot be written names the file and the reason, says nothing of an export, and
+    // leaves the file there before whole; the rows stay as they are, still to be saved.
+    void exportThatCannotBeWritten_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("a folder in its place") << "folder" << "a folder of that name stands in its place";
+        QTest::newRow("a full disk") << "full" << "No space left on device";
+    }
+    void exportThatCannotBeWritten()
+    {
+        QFETCH(QString, how);
+        QFETCH(QString, reason);
+        Dabs& d = editor();
+        const QString file = titles("-2.pellum");
+        std::optional<SmallDisk> disk;
+        if (how == QLatin1String("full")) {
+            disk.emplace(d.TitleFolder, 64);
+            if (!disk->mounted())
+                QSKIP(qPrintable(disk->whyNot()));
+            fx.env->writeFile(file, "Old one\r\nOld two\r\nOld three\r\n");
+            QVERIFY(disk->fill(0));
+        } else {
+            fx.env->writeFile(file + "/kept", "mine");
+        }
+        const QByteArray before = fx.env->readFile(file);
+        d.Command1->click();
+        d.List1->setListIndex(0);
+        QTest::keyClicks(d.Text1, "New");
+        QTest::keyClick(d.Text1, Qt::Key_Return);
+        const QStringList rows = d.List1->items();
+        QCOMPARE(rows.first(), QStringLiteral("New"));
+        Dialogs::clearScript();
+        if (how == QLatin1String("full"))
+            Dialogs::answer(Dialogs::Yes);  // overwrite it
+        Dialogs::answer(Dialogs::OK);
+        d.Command2->click();
+        QStringList expected{"msgbox: The title list could not be saved as " + file + " (" + reason + "). / PellumPlayer"};
+        if (how == QLatin1String("full"))
+            expected.prepend("msgbox: File existed! Overwrite it? / PellumPlayer");
+        QCOMPARE(messages(), expected);
+        QVERIFY(d.TitlesChanged);
+        QCOMPARE(d.List1->items(), rows);
+        if (how == QLatin1String("full"))
+            QCOMPARE(fx.env->readFile(file), before);
+        else
+            QCOMPARE(fx.env->readFile(file + "/kept"), QByteArray("mine"));
+
+        // Closing asks to save them; when that fails too, the editor stays open with its rows.
+        Dialogs::clearScript();
+        Dialogs::answer(Dialogs::Yes);
+        if (how == QLatin1String("full"))
+            Dialogs::answer(Dialogs::Yes);
+        Dialogs::answer(Dialogs::OK);
+        d.Command4->click();
+        expected.prepend("msgbox: PlayList has changed,Do you want to save it? / PellumPlayer");
+        QCOMPARE(messages(), expected);
+        QVERIFY(Dabs::isLoaded());
+        QCOMPARE(Dabs::instance().List1->items(), rows);
+
+        // With room again, closing saves them and the editor goes.
+        if (disk)
+            disk->drain();
+        else
+            QVERIFY(QDir(file).removeRecursively());
+        Dialogs::answer(Dialogs::Yes);
+        if (how == QLatin1String("full"))
+            Dialogs::answer(Dialogs::Yes);
+        Dialogs::answer(Dialogs::OK);
+        d.close();
+        QVERIFY(!Dabs::isLoaded());
+        QCOMPARE(fx.env->readFile(file), (rows.join("\r\n") + "\r\n").toUtf8());
     }
 
     void exportNeedsRows()

@@ -3,6 +3,7 @@
 #include "player/compact/form6.h"
 #include "player/playlistfile.h"
 #include "tests/player_fixture.h"
+#include "tests/support/fifo.h"
 
 #include <QRandomGenerator>
 #include <QRegularExpression>
@@ -103,12 +104,30 @@ private slots:
         QCOMPARE(f.List1->items(), (QStringList{"/m/x.wav", "/m/x.wav"}));
     }
 
+    // A list named like a list that is no file to read (missing, a named pipe, a device, a folder) changes
+    // nothing, and is not waited on.
+    void importOfAnUnreadableFileKeepsTheList_data()
+    {
+        QTest::addColumn<QString>("what");
+        QTest::newRow("missing") << "missing";
+        QTest::newRow("named pipe") << "fifo";
+        QTest::newRow("device") << "device";
+        QTest::newRow("folder") << "folder";
+    }
     void importOfAnUnreadableFileKeepsTheList()
     {
+        QFETCH(QString, what);
         Form1& f = fx.fresh();
         PlayerFixture::add(f, {"/m/keep.wav"});
         f.ccc_Click();
-        f.importj(fx.env->path("missing.pellum"), 0);
+        QString path = fx.env->path("x.pellum");
+        if (what == QLatin1String("fifo"))
+            QVERIFY(makeFifo(path));
+        else if (what == QLatin1String("device"))
+            path = QStringLiteral("/dev/null");
+        else if (what == QLatin1String("folder"))
+            QVERIFY(QDir().mkpath(path));
+        QVERIFY(msTakenBeside(path, [&] { f.importj(path, 0); }) < 2000);
         QCOMPARE(f.List1->items(), QStringList{"/m/keep.wav"});
         QCOMPARE(f.List2->ListCount(), 1);
     }

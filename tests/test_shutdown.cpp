@@ -5,6 +5,8 @@
 #include "player/compact/form6.h"
 #include "player/compact/pellum.h"
 #include "tests/player_fixture.h"
+#include "tests/support/fifo.h"
+#include "tests/support/smalldisk.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -257,7 +259,7 @@ private slots:
         const QList<Dialogs::Shown> told = shownOf("msgbox");
         QCOMPARE(told.size(), 1);
         QVERIFY2(told[0].text.startsWith("The play list could not be saved as " + afore() + " ("), qPrintable(told[0].text));
-        QVERIFY(told[0].text.contains(folderInPlace ? "(Filename refers to a directory)" : "(File too large)"));
+        QVERIFY(told[0].text.contains(folderInPlace ? "(a folder of that name stands in its place)" : "(File too large)"));
         QVERIFY(told[0].text.contains("The list saved there before is kept unchanged."));
         QCOMPARE(told[0].flags, count ? int(Dialogs::YesNo) : int(Dialogs::OKOnly));
         QVERIFY(shownOf("save").isEmpty());
@@ -268,6 +270,65 @@ private slots:
         QCOMPARE(QDir(fx.env->home()).entryList({"afore.pellum.*"}, QDir::Files | QDir::Hidden), QStringList());
         QCOMPARE(SettingsStore::GetSetting("start"), QStringLiteral("form1"));
         QVERIFY(!Form1::isLoaded());
+    }
+
+    // The player ends on a full disk: the list of the last session and the settings are still there for
+    // the next start, whole.
+    void exitOnAFullDiskKeepsTheListAndTheSettings_data()
+    {
+        QTest::addColumn<int>("freeBlocks");
+        QTest::newRow("no block free") << 0;
+        QTest::newRow("one block free") << 1;
+    }
+    void exitOnAFullDiskKeepsTheListAndTheSettings()
+    {
+        QFETCH(int, freeBlocks);
+        fx.freshEnv();
+        // The program folder and the settings on one small disk.
+        SmallDisk disk(fx.env->root(), 256);
+        if (!disk.mounted())
+            QSKIP(qPrintable(disk.whyNot()));
+        for (const char* folder : {"home", "config", "data"})
+            QVERIFY(QDir(fx.env->root()).mkpath(folder));
+        const QByteArray rows = "/m/one.wav\r\n/m/two.wav\r\n/m/three.wav\r\n";
+        fx.env->writeFile("home/afore.pellum", rows);
+        SettingsStore::SaveSetting("uc", "3");
+        SettingsStore::SaveSetting("b0", "/m/marked.wav");
+        SettingsStore::SaveSetting("psw", "secret");
+        QProcess p;
+        startPlayer(p, {});
+        QVERIFY(waitFor([&] { return fx.env->readFile(fx.env->settingsFile()).contains("uc=4"); }));
+        QVERIFY(disk.fill(freeBlocks));
+        ::kill(pid_t(p.processId()), SIGTERM);
+        QVERIFY(p.waitForFinished(10000));
+        QCOMPARE(p.exitCode(), 0);
+        QCOMPARE(fx.env->readFile(afore()), rows);
+        SettingsStore::reset();
+        QCOMPARE(SettingsStore::GetSetting("uc"), QStringLiteral("4"));
+        QCOMPARE(SettingsStore::GetSetting("b0"), QStringLiteral("/m/marked.wav"));
+        QCOMPARE(SettingsStore::GetSetting("psw"), QStringLiteral("secret"));
+    }
+
+    // A list file that is a named pipe is not waited on: the player starts, and ends at a signal, with the
+    // pipe left as it was.
+    void aPipeNamedLikeTheListIsNotWaitedOn()
+    {
+        fx.freshEnv();
+        QVERIFY(makeFifo(afore()));
+        QProcess p;
+        startPlayer(p, {});
+        const bool started = waitFor([&] { return loaded(); });
+        if (!started) {
+            // Let the stuck reader go, so that the program can end.
+            msTakenBeside(afore(), [] {});
+            p.kill();
+            p.waitForFinished(5000);
+        }
+        QVERIFY(started);
+        ::kill(pid_t(p.processId()), SIGTERM);
+        QVERIFY(p.waitForFinished(10000));
+        QCOMPARE(p.exitCode(), 0);
+        QVERIFY(isFifo(afore()));
     }
 
     // The user takes the offer: the save dialog of the list's export; a place that cannot be written
@@ -327,6 +388,41 @@ private slots:
         QCOMPARE(shownOf("msgbox").size(), mayAsk ? 3 : 0);
         QCOMPARE(SettingsStore::GetSetting("start"), QStringLiteral("form1"));  // kept in memory
         QVERIFY(!Form1::isLoaded());
+    }
+
+    // A background save that finds the disk full tells the user once, not at every change, and leaves
+    // the list on disk as it was; once a save works again, a later failure is told again.
+    void backgroundSaveOnAFullDiskIsToldOnce()
+    {
+        fx.freshEnv();
+        SmallDisk disk(fx.env->home(), 64);
+        if (!disk.mounted())
+            QSKIP(qPrintable(disk.whyNot()));
+        const QByteArray rows = "/m/one.wav\r\n/m/two.wav\r\n/m/three.wav\r\n";
+        fx.env->writeFile("home/afore.pellum", rows);
+        Form1& f = Form1::instance();
+        QCOMPARE(f.List1->ListCount(), 3);
+        Module1::SetModeInUse(f.List1, nullptr);
+        QVERIFY(disk.fill(0));
+        auto told = [] { return shownOf("msgbox").size(); };
+        PlayerFixture::add(f, {"/m/four.wav"});
+        QVERIFY(waitFor([&] { return told() == 1; }));
+        QCOMPARE(shownOf("msgbox")[0].text,
+                 "The play list could not be saved as " + afore() +
+                     " (No space left on device).\nThe list saved there before is kept unchanged.");
+        PlayerFixture::add(f, {"/m/five.wav"});
+        QTest::qWait(Module1::ListWriteDelay + 600);
+        QCOMPARE(told(), 1);
+        QCOMPARE(fx.env->readFile(afore()), rows);
+
+        disk.drain();
+        PlayerFixture::add(f, {"/m/six.wav"});
+        QVERIFY(waitFor([&] { return fx.env->readFile(afore()).count("\r\n") == 6; }));
+        QVERIFY(disk.fill(0));
+        PlayerFixture::add(f, {"/m/seven.wav"});
+        QVERIFY(waitFor([&] { return told() == 2; }));
+        QCOMPARE(fx.env->readFile(afore()).count("\r\n"), 6);
+        Module1::SetModeInUse(nullptr, nullptr);
     }
 
     // The background save tells of a left-out row once in the session, not at every change.

@@ -3,6 +3,7 @@
 #include "platform/dialogs.h"
 #include "platform/programfolder.h"
 #include "platform/settings.h"
+#include "platform/wholefile.h"
 #include "player/compact/pellum.h"
 #include "player/form1.h"
 #include "player/loadk.h"
@@ -101,19 +102,11 @@ void Skins::Command3_Click()
     if (!name.isEmpty()) {
         const QString title = QFileInfo(name).fileName();
         const QString target = SkinFolder + QLatin1Char('/') + title;
-        // A picture picked from the skin folder itself is already there: removing the old copy first
-        // would delete it.
+        // A picture picked from the skin folder itself is already there.
         const bool same = QFileInfo(name).canonicalFilePath() == QFileInfo(target).canonicalFilePath();
-        bool copied = same;
-        if (!same) {
-            // Copied beside the old one first, so that a failed copy leaves the old skin in place.
-            const QString part = target + QStringLiteral(".part");
-            QFile::remove(part);
-            copied = QFile::copy(name, part) && (!QFile::exists(target) || QFile::remove(target)) &&
-                     QFile::rename(part, target);
-            if (!copied)
-                QFile::remove(part);
-        }
+        // Written whole beside the old one and renamed over it, so that a failed copy leaves the old
+        // skin; a failed copy goes on to Apply like a cancelled dialog.
+        const bool copied = same || WholeFile::copy(name, target);
         if (copied) {
             SelectedSkin = target;
             File1->Refresh();

@@ -4,6 +4,7 @@
 #include "platform/drives/drives.h"
 #include "platform/media/mediaplayer.h"
 #include "platform/programfolder.h"
+#include "platform/wholefile.h"
 #include "player/form1.h"
 #include "player/playlistfile.h"
 #include "player/she.h"
@@ -14,27 +15,20 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QKeyEvent>
-#include <QSaveFile>
 #include <QTimer>
 
 namespace {
 
 const QString kTitle = QStringLiteral("PellumPlayer");
 
-// Copies `from` to `to` byte for byte, whole: a crash leaves the old file or the new one, never half.
+// Copies `from` to `to` byte for byte, whole: a crash or a full disk leaves the old file or the new one,
+// never half.
 bool copyWhole(const QString& from, const QString& to)
 {
     const QFileInfo a(from), b(to);
     if (b.exists() && a.canonicalFilePath() == b.canonicalFilePath())
         return true;  // the file is in the folder already
-    QFile in(from);
-    if (!in.open(QIODevice::ReadOnly))
-        return false;
-    const QByteArray bytes = in.readAll();
-    if (in.error() != QFileDevice::NoError)
-        return false;
-    QSaveFile out(to);
-    return out.open(QIODevice::WriteOnly) && out.write(bytes) == bytes.size() && out.commit();
+    return WholeFile::copy(from, to);
 }
 
 }  // namespace
@@ -214,33 +208,44 @@ void Dabs::Text1_KeyPress(int KeyAscii)
 
 void Dabs::Drive1_Change() { Label1->setText(GetDabs(Drive1->Drive().left(2) + QStringLiteral("\\"))); }
 
-void Dabs::Command2_Click()
+void Dabs::Command2_Click() { exportTitles(); }
+
+bool Dabs::exportTitles()
 {
     if (List1->ListCount() == 0)
-        return;
+        return true;
     // A serial of 0 stands for no disc: no title file is named by it.
     const QString serial = Label1->text().trimmed();
     if (serial.isEmpty() || serial == QLatin1String("0")) {
         Dialogs::MsgBox(SHE::LangText(QStringLiteral("novcd"), QStringLiteral("Please check your CD whether in cdrom")),
                         Dialogs::OKOnly, kTitle, this);
-        return;
+        return true;
     }
     const QString file = titleFile();
-    if (QFileInfo::exists(file) &&
+    // Only a file is offered to be overwritten: a folder or anything else in its place is told below.
+    if (QFileInfo(file).isFile() &&
         Dialogs::MsgBox(SHE::LangText(QStringLiteral("fileexist"), QStringLiteral("File existed! Overwrite it?")),
                         Dialogs::YesNo, kTitle, this) == Dialogs::No)
-        return;
-    if (!PlayListFile::write(file, List1->items()))
-        return;
+        return true;
+    QString error;
+    if (!PlayListFile::write(file, List1->items(), nullptr, &error)) {
+        // The titles are not on disk: the user hears where and why, and the rows stay as they are.
+        Dialogs::MsgBox(SHE::LangText(QStringLiteral("titlesnotsaved"), QStringLiteral("The title list could not be saved as")) +
+                            QLatin1Char(' ') + file + QStringLiteral(" (") + error + QStringLiteral(")."),
+                        Dialogs::OKOnly, kTitle, this);
+        return false;
+    }
     Dialogs::MsgBox(SHE::LangText(QStringLiteral("listexported"), QStringLiteral("has exported!")), Dialogs::OKOnly,
                     kTitle, this);
     TitlesChanged = false;
+    return true;
 }
 
 void Dabs::Command6_Click()
 {
     const QString chosen = Dialogs::ShowOpen(QStringLiteral("PellumPlayer Playlist(*.pellum)|*.pellum"), 0, this);
     if (!chosen.isEmpty()) {
+        // A copy that fails ends the import quietly; a title file of that name stays as it was.
         if (!copyWhole(chosen, ProgramFolder::file(QStringLiteral("CDs/")) + SHE::FileNameOf(chosen)))
             return;
         Dialogs::MsgBox(Form1::instance().GL(QStringLiteral("imported"), QStringLiteral("CD dabs playlist imported complete.")),
@@ -262,11 +267,12 @@ void Dabs::Command4_Click() { Unload(); }
 
 void Dabs::Form_Unload(int& cancel)
 {
-    (void)cancel;
+    // Titles that were to be saved and could not be stay in the editor, which stays open with them.
     if (TitlesChanged &&
         Dialogs::MsgBox(SHE::LangText(QStringLiteral("changed"), QStringLiteral("PlayList has changed,Do you want to save it?")),
-                        Dialogs::YesNo, kTitle, this) == Dialogs::Yes)
-        Command2_Click();
+                        Dialogs::YesNo, kTitle, this) == Dialogs::Yes &&
+        !exportTitles())
+        cancel = 1;
 }
 
 bool Dabs::eventFilter(QObject* watched, QEvent* event)

@@ -60,4 +60,6 @@ protected:
 
 private:
     QString titleFile() const;
+    // Export: false when the titles could not be written (the user was told why).
+    bool exportTitles();
 };

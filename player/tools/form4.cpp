@@ -3,12 +3,13 @@
 #include "platform/desktop/screen.h"
 #include "platform/dialogs.h"
 #include "platform/media/mediaplayer.h"
+#include "platform/wholefile.h"
 #include "player/form1.h"
 #include "player/she.h"
 
 #include <QApplication>
+#include <QBuffer>
 #include <QHBoxLayout>
-#include <QSaveFile>
 #include <QScrollArea>
 #include <QVBoxLayout>
 
@@ -60,26 +61,31 @@ void Form4::setPicture(const QPixmap& picture)
 
 QString Form4::wallpaperPath() { return Screen::windowsFolder() + QStringLiteral("/Wallpaper.bmp"); }
 
-bool Form4::saveBitmap(const QPixmap& picture, const QString& path)
+bool Form4::saveBitmap(const QPixmap& picture, const QString& path, QString* error)
 {
-    if (picture.isNull() || path.isEmpty())
-        return false;
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    if (!picture.save(&file, "BMP")) {
-        file.cancelWriting();
+    if (picture.isNull() || path.isEmpty()) {
+        if (error)
+            *error = QStringLiteral("there is no picture");
         return false;
     }
-    return file.commit();
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    if (!picture.save(&buffer, "BMP")) {
+        if (error)
+            *error = QStringLiteral("the picture cannot be made into a bitmap");
+        return false;
+    }
+    return WholeFile::write(path, bytes, error);
 }
 
 bool Form4::SetWallpaper(const QPixmap& picture, QWidget* parent)
 {
     const QString path = wallpaperPath();
-    if (!saveBitmap(picture, path)) {
-        Dialogs::MsgBox(QStringLiteral("The picture could not be saved to ") + path +
-                            QStringLiteral(", so the desktop wallpaper was not changed."),
+    QString error;
+    if (!saveBitmap(picture, path, &error)) {
+        Dialogs::MsgBox(QStringLiteral("The picture could not be saved to ") + path + QStringLiteral(" (") + error +
+                            QStringLiteral("), so the desktop wallpaper was not changed."),
                         Dialogs::OKOnly, QStringLiteral("PellumPlayer"), parent);
         return false;
     }
@@ -114,6 +120,7 @@ void Form4::Command2_Click()
     const QString name = Dialogs::ShowSave(QStringLiteral("BMP archive|*.bmp"), 0, this);
     if (name.isEmpty())
         return;
+    // A file that cannot be written ends the command without a message; a file there before stays whole.
     saveBitmap(pc->pixmap(), name);
 }
 

@@ -31,8 +31,9 @@ public:
 
     // The wallpaper file: "Wallpaper.bmp" in the folder the desktop wallpaper is kept in.
     static QString wallpaperPath();
-    // Writes `picture` as a bitmap file at `path`, whole or not at all (an older file is replaced).
-    static bool saveBitmap(const QPixmap& picture, const QString& path);
+    // Writes `picture` as a bitmap file at `path`, whole or not at all (an older file is replaced); false,
+    // with the reason in `error`, when it could not.
+    static bool saveBitmap(const QPixmap& picture, const QString& path, QString* error = nullptr);
     // Writes `picture` to the wallpaper file and makes it the desktop wallpaper. The completion message
     // is shown only when the desktop took it; otherwise the user is told what failed and where the
     // bitmap is. Returns whether the wallpaper was set.

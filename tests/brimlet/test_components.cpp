@@ -4,6 +4,7 @@
 #include "Riviviv/brimlet.h"
 #include "Riviviv/registryfile.h"
 #include "platform/components/componentregistry.h"
+#include "tests/support/smalldisk.h"
 #include "tests/support/testenv.h"
 #include "ui/design.h"
 
@@ -105,6 +106,33 @@ private slots:
         QVERIFY(!ComponentRegistry::CreateControl(QStringLiteral("Brimlet.FlatButton"), &host, &error));
         QCOMPARE(error, notRegisteredMessage());
         QCOMPARE(unregisterServer_(), Brimlet::S_Ok);  // removing what is not there succeeds
+    }
+
+    // The library registering itself on a full disk fails and leaves the registry as it was: the other
+    // classes' entries are not lost.
+    void registerOnAFullDiskKeepsTheRegistry()
+    {
+        TestEnv env;
+        const QString folder = env.config() + QStringLiteral("/PellumPlayer");
+        SmallDisk disk(folder, 64);
+        if (!disk.mounted())
+            QSKIP(qPrintable(disk.whyNot()));
+        ComponentRegistryFile::ClassEntry other;
+        other.classId = QStringLiteral("{11111111-2222-3333-4444-555555555555}");
+        other.progId = QStringLiteral("Other.Thing");
+        other.path = QStringLiteral("/nowhere/libother.so");
+        QVERIFY(ComponentRegistryFile::put(other));
+        const QString file = ComponentRegistryFile::filePath();
+        const QByteArray before = env.readFile(file);
+        QVERIFY(before.contains("ProgID=Other.Thing"));
+        QVERIFY(disk.fill(0));
+        QCOMPARE(registerServer_(), Brimlet::E_RegisterClass);
+        QCOMPARE(env.readFile(file), before);
+        QString error;
+        other.path = QStringLiteral("/elsewhere/libother.so");
+        QVERIFY(!ComponentRegistryFile::put(other, &error));
+        QCOMPARE(error, QStringLiteral("cannot write %1: No space left on device").arg(file));
+        QCOMPARE(env.readFile(file), before);
     }
 
     void registerTool_data()

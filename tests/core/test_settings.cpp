@@ -1,17 +1,22 @@
 // The settings store and the program folder, on the real files of a temporary home.
 #include "platform/programfolder.h"
 #include "platform/settings.h"
+#include "tests/support/fifo.h"
+#include "tests/support/smalldisk.h"
 #include "tests/support/testenv.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QSettings>
 #include <QtTest>
 #include <climits>
 #include <fcntl.h>
 #include <functional>
 #include <linux/fs.h>
+#include <optional>
 #include <sys/ioctl.h>
-#include <sys/mount.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -38,6 +43,35 @@ bool setImmutable(const QString& path, bool on)
     ok = ok && ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
     ::close(fd);
     return ok;
+}
+
+mode_t modeOf(const QString& path)
+{
+    struct stat st;
+    return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? st.st_mode & 07777 : mode_t(-1);
+}
+
+// What QSettings itself reads from `bytes`, every key of every section, in a file of its own (QSettings
+// keeps what it read of a file for as long as the file seems unchanged).
+QVariantMap readByQSettings(const TestEnv& env, const QByteArray& bytes)
+{
+    static int n = 0;
+    const QString path = env.writeFile(QStringLiteral("qsettings/%1.ini").arg(++n), bytes);
+    QSettings ini(path, QSettings::IniFormat);
+    QVariantMap all;
+    for (const QString& key : ini.allKeys())
+        all.insert(key, ini.value(key));
+    return all;
+}
+
+// A stored value as the store's text, by the rule of GetSetting: a list keeps its text.
+std::optional<QString> textOf(const QVariant& v)
+{
+    if (!v.isValid())
+        return std::nullopt;
+    if (v.typeId() == QMetaType::QStringList)
+        return v.toStringList().join(QStringLiteral(", "));
+    return v.toString();
 }
 
 }  // namespace
@@ -119,6 +153,8 @@ private slots:
         QTest::newRow("read-only file") << "read-only" << "read-only";
         QTest::newRow("folder in its place") << "folder" << "folder";
         QTest::newRow("full disk") << "full" << "No space left on device";
+        // The lock beside the file takes the last block, and the file's bytes find none.
+        QTest::newRow("one block free") << "one block" << "No space left on device";
     }
     void failedWriteIsToldOnceAndKeepsTheOldFile()
     {
@@ -127,18 +163,24 @@ private slots:
         TestEnv env;
         const QString file = env.settingsFile();
         Undo undo;
-        if (how == QLatin1String("full")) {
-            // A 64 KiB disk of its own under the config folder, filled to the last block.
-            if (::mount("tmpfs", QFile::encodeName(env.config()).constData(), "tmpfs", 0, "size=64k") != 0)
-                QSKIP("mounting a small disk is not permitted here");
-            undo.undo = [&env] { ::umount2(QFile::encodeName(env.config()).constData(), MNT_DETACH); };
+        const bool full = how == QLatin1String("full") || how == QLatin1String("one block");
+        std::optional<SmallDisk> disk;
+        if (full) {
+            // A 64 KiB disk of its own under the config folder.
+            disk.emplace(env.config(), 64);
+            if (!disk->mounted())
+                QSKIP(qPrintable(disk->whyNot()));
         }
         if (how == QLatin1String("folder")) {
             QVERIFY(QDir().mkpath(file));
             env.writeFile(file + "/kept.txt", "mine");
         } else {
+            // What a later start would miss: its count, a recent file, a bookmark, the password.
             SettingsStore::SaveSetting("uc", "3");
             SettingsStore::SaveSetting("start", "form1");
+            SettingsStore::SaveSetting("f1", "/m/recent one.mp3");
+            SettingsStore::SaveSetting("b0", "/m/marked.mp3");
+            SettingsStore::SaveSetting("psw", "secret");
             SettingsStore::reset();
         }
         const QByteArray before = env.readFile(file);
@@ -150,35 +192,226 @@ private slots:
                 undo.undo = [file] { setImmutable(file, false); };
             }
         }
-        if (how == QLatin1String("full")) {
-            QFile filler(env.config() + "/filler");
-            QVERIFY(filler.open(QIODevice::WriteOnly));
-            const QByteArray block(4096, 'x');
-            for (int i = 0; i < 64 && filler.write(block) == block.size() && filler.flush(); ++i) {
-            }
-        }
+        if (full)
+            QVERIFY(disk->fill(how == QLatin1String("full") ? 0 : 1));
 
         QStringList told;
         SettingsStore::setFailureHandler([&told](const QString& f, const QString& why) { told << f << why; });
         SettingsStore::SaveSetting("uc", "4");
+        // Looked at before the next write, which would otherwise write the file whole again from memory.
+        const QByteArray afterFirst = how == QLatin1String("folder") ? QByteArray() : env.readFile(file);
         SettingsStore::SaveFlag("shu", true);
         SettingsStore::setFailureHandler({});
 
-        QCOMPARE(told.size(), 2);
-        QCOMPARE(told[0], file);
-        QVERIFY2(told[1].contains(reason), qPrintable(told[1]));
         QCOMPARE(SettingsStore::GetSetting("uc"), QStringLiteral("4"));
         QVERIFY(SettingsStore::GetFlag("shu"));
         if (how == QLatin1String("folder")) {
             QVERIFY(QFileInfo(file).isDir());
             QCOMPARE(env.readFile(file + "/kept.txt"), QByteArray("mine"));
         } else {
-            QVERIFY(before.contains("uc=3"));
+            QVERIFY(before.contains("uc=3") && before.contains("psw=secret"));
+            QCOMPARE(afterFirst, before);
             QCOMPARE(env.readFile(file), before);
+            // A later start finds what was there.
+            SettingsStore::reset();
+            QCOMPARE(SettingsStore::GetSetting("uc"), QStringLiteral("3"));
+            QCOMPARE(SettingsStore::GetSetting("b0"), QStringLiteral("/m/marked.mp3"));
+            QCOMPARE(SettingsStore::GetSetting("psw"), QStringLiteral("secret"));
         }
+        QCOMPARE(told.size(), 2);
+        QCOMPARE(told[0], file);
+        QVERIFY2(told[1].contains(reason), qPrintable(told[1]));
         // No half-written file is left beside it.
         QCOMPARE(QDir(env.config()).entryList(QDir::Files | QDir::Hidden).filter("zozid").size(),
                  how == QLatin1String("folder") ? 0 : 1);
+    }
+
+    // Any text is stored so that the store and QSettings both read it back as that text, whatever the
+    // characters that the file's syntax gives a meaning to.
+    void hostileValuesRoundTrip_data()
+    {
+        QTest::addColumn<QString>("value");
+        const QList<QPair<const char*, QString>> values{
+            {"comma and blank", "a, b"},
+            {"comma", "a,b"},
+            {"quotes", "\"quoted\" and \"more"},
+            {"backslashes", "C:\\Music\\a b.mp3,12.5\\"},
+            {"semicolon", "semi;colon"},
+            {"equals", "x=y=z"},
+            {"leading and trailing blanks", "  both  "},
+            {"tabs", "\ttab\t"},
+            {"only blanks", "   "},
+            {"leading @", "@at"},
+            {"two @", "@@two"},
+            {"looks like no value", "@Invalid()"},
+            {"looks like bytes", "@ByteArray(x)"},
+            {"looks like a rectangle", "@Rect(1 2 3 4)"},
+            {"non-ASCII", QString::fromUtf8("Grüße 日本 🎵 é")},
+            {"CR LF inside", "line\r\nbreak\nand\rmore"},
+            {"backslash before a line end", "x\\\ny"},
+            {"control characters and hex digits", QString::fromUtf8("\x01" "1f\x1f" "ab")},
+            {"NUL and digits", QString::fromLatin1("nul\0" "12", 6)},
+            {"section header", "[myplay]"},
+            {"comment", "; not a comment"},
+            {"percent", "%41%U00E9"},
+            {"hash", "#hash"},
+            {"lone comma", ","},
+            {"lone quote", "\""},
+            {"empty", ""},
+        };
+        for (const auto& [name, value] : values)
+            QTest::newRow(name) << value;
+    }
+    void hostileValuesRoundTrip()
+    {
+        QFETCH(QString, value);
+        TestEnv env;
+        // Another section, a comment and keys other programs wrote stay as they are.
+        const QByteArray others = "; written by hand\n[General]\ntop=1\n[other]\nlist=a, b\nrect=@Rect(1 2 3 4)\n";
+        env.writeFile("config/zozid.ini", others + "[myplay]\nuc=3\nb0=\"/m/a, b.mp3\"\n");
+        const QVariantMap before = readByQSettings(env, env.readFile(env.settingsFile()));
+        for (const char* key : {"k", "b1", "note1", "psw"})
+            SettingsStore::SaveSetting(key, value);
+        const QByteArray disk = env.readFile(env.settingsFile());
+        QVERIFY(disk.startsWith(others));
+
+        SettingsStore::reset();
+        const QVariantMap after = readByQSettings(env, disk);
+        for (const char* key : {"k", "b1", "note1", "psw"}) {
+            QCOMPARE(SettingsStore::GetSetting(key, "missing"), value);
+            const QVariant v = after.value(QStringLiteral("myplay/") + key);
+            QCOMPARE(v.typeId(), int(QMetaType::QString));
+            QCOMPARE(v.toString(), value);
+        }
+        for (auto it = before.constBegin(); it != before.constEnd(); ++it)
+            QCOMPARE(after.value(it.key()), it.value());
+        QCOMPARE(SettingsStore::GetSetting("uc"), QStringLiteral("3"));
+        QCOMPARE(SettingsStore::GetSetting("b0"), QStringLiteral("/m/a, b.mp3"));
+    }
+
+    // A file written by hand, or by an earlier version through QSettings, reads as QSettings reads it;
+    // written to, it keeps every other value as QSettings reads it.
+    void readsAsQSettingsReads_data()
+    {
+        QTest::addColumn<QByteArray>("file");
+        QTest::newRow("plain") << QByteArray("[myplay]\nuc=3\nstart=form1\n");
+        QTest::newRow("a list keeps its text") << QByteArray("[myplay]\nb0=a, b ,c  \nj=\"a, b\", c\n");
+        QTest::newRow("escapes") << QByteArray("[myplay]\nk=a\\tb\\x41g\\101\\n\\\"q\\\"\\zz\\x\nj=\\x4a\\x\n");
+        QTest::newRow("a backslash carries the line on") << QByteArray("[myplay]\nk=first \\\n  second\nj=2\n");
+        QTest::newRow("quotes carry the line on") << QByteArray("[myplay]\nk=\"one\ntwo\"\nj=3\n");
+        QTest::newRow("comments") << QByteArray("; top\n[myplay]\n;j=1\nk=v ; tail\n  ; indented\nq=\"a;b\"\n");
+        QTest::newRow("CR LF and a byte-order mark") << QByteArray("\xEF\xBB\xBF[myplay]\r\nk=v\r\nj= w \r\n");
+        QTest::newRow("escaped keys") << QByteArray("[myplay]\nu%63=7\n%U00E9t%E9=x\nk%=y\nj%zz=z\n");
+        QTest::newRow("escaped section name") << QByteArray("[my%70lay]\nk=v\n");
+        QTest::newRow("a section twice") << QByteArray("[myplay]\nk=1\nj=a\n[other]\nk=x\n[myplay]\nk=2\n");
+        QTest::newRow("a key twice") << QByteArray("[myplay]\nk=1\nk=2\n");
+        QTest::newRow("@ forms") << QByteArray("[myplay]\na=@Invalid()\nb=@ByteArray(bytes)\nc=@String(s)\nd=@@x\n"
+                                               "e=@Rect(1 2 3 4)\nf=@x, y\ng=@@a, @@b\nh=@Size(1)\ni=@\n");
+        QTest::newRow("blanks") << QByteArray("[myplay]\n  k  =   v w   \nq=\"  v  \"\nj=\\  \n");
+        QTest::newRow("[General] and keys before any section")
+            << QByteArray("k=top\n[General]\nmyplay\\uc=9\n[myplay]\nuc=1\n");
+        QTest::newRow("a line without =") << QByteArray("[myplay]\njunk line\nk=v\n=nokey\n");
+        QTest::newRow("not UTF-8") << QByteArray("[myplay]\nk=caf\xe9\nj=\xc3\n");
+        QTest::newRow("a quote left open") << QByteArray("[myplay]\nk=\"open\nj=2\n");
+        QTest::newRow("a quote left open at the end") << QByteArray("[myplay]\nk=1\nj=\"open");
+        QTest::newRow("a backslash at the end") << QByteArray("[myplay]\nk=1\nj=end  \\");
+        QTest::newRow("a quote left open and a backslash at the end") << QByteArray("[myplay]\nk=1\nj=\"open\\");
+        QTest::newRow("empty value") << QByteArray("[myplay]\nk=\nj=\"\"\n");
+        QTest::newRow("text after the section name") << QByteArray("[myplay] trailing\nk=v\n[myplay\nj=w\n");
+        QTest::newRow("NUL") << QByteArray("[myplay]\nk=a\\0b\nj=\\0\n");
+        // Values of other kinds, as QSettings writes them.
+        QTemporaryDir dir;
+        {
+            QSettings ini(dir.filePath("kinds.ini"), QSettings::IniFormat);
+            ini.setValue("myplay/k", QUrl("http://example.org/a b"));
+            ini.setValue("myplay/j", QDateTime(QDate(2001, 2, 3), QTime(4, 5, 6), Qt::UTC));
+            ini.setValue("myplay/q", QByteArray("bytes\xff"));
+            ini.setValue("myplay/uc", 7);
+        }
+        QFile kinds(dir.filePath("kinds.ini"));
+        kinds.open(QIODevice::ReadOnly);
+        QTest::newRow("other kinds") << kinds.readAll();
+    }
+    void readsAsQSettingsReads()
+    {
+        QFETCH(QByteArray, file);
+        TestEnv env;
+        env.writeFile("config/zozid.ini", file);
+        SettingsStore::reset();
+        const QVariantMap q = readByQSettings(env, file);
+        QStringList keys{"k", "j", "q", "uc", "start", "b0", "a", "b", "c", "d", "e", "f", "g", "h", "i", "u", "missing"};
+        for (const QString& key : q.keys())
+            if (key.startsWith("myplay/") && key.size() > 7 && !key.mid(7).contains('/'))
+                keys << key.mid(7);
+        for (const QString& key : keys) {
+            const std::optional<QString> expected = textOf(q.value("myplay/" + key));
+            QCOMPARE(SettingsStore::GetSetting(key, "(missing)"), expected.value_or("(missing)"));
+        }
+
+        SettingsStore::SaveSetting("k", "changed");
+        SettingsStore::SaveSetting("fresh", "new, text");
+        const QVariantMap after = readByQSettings(env, env.readFile(env.settingsFile()));
+        QCOMPARE(after.value("myplay/k"), QVariant("changed"));
+        QCOMPARE(after.value("myplay/fresh"), QVariant("new, text"));
+        for (auto it = q.constBegin(); it != q.constEnd(); ++it)
+            if (it.key() != "myplay/k")
+                QCOMPARE(after.value(it.key()), it.value());
+        SettingsStore::reset();
+        QCOMPARE(SettingsStore::GetSetting("k"), QStringLiteral("changed"));
+        QCOMPARE(SettingsStore::GetSetting("fresh"), QStringLiteral("new, text"));
+        for (const QString& key : keys)
+            if (key != "k")
+                QCOMPARE(SettingsStore::GetSetting(key, "(missing)"),
+                         textOf(q.value("myplay/" + key)).value_or("(missing)"));
+    }
+
+    // A key written changes its own line: the rest of the file stays byte for byte, comments and all.
+    void onlyTheKeysLineChanges()
+    {
+        TestEnv env;
+        const QByteArray head = "; mine\r\n[other]\r\nx = \"kept\" ; as is\r\n[myplay]\r\nstart=form1\r\nuc=3\r\n";
+        const QByteArray tail = "psw=secret\r\n\r\n[last]\r\ny=1";
+        env.writeFile("config/zozid.ini", head + tail);
+        SettingsStore::reset();
+        SettingsStore::SaveSetting("uc", "4");
+        QCOMPARE(env.readFile(env.settingsFile()), QByteArray(head).replace("uc=3", "uc=4") + tail);
+        SettingsStore::SaveSetting("new", "a, b");
+        QCOMPARE(env.readFile(env.settingsFile()),
+                 QByteArray(head).replace("uc=3", "uc=4") + "psw=secret\r\nnew=\"a, b\"\r\n\r\n[last]\r\ny=1");
+    }
+
+    // The file holds the screen saver's password: it is its owner's alone, from its first write on.
+    void onlyItsOwnerMayReadIt()
+    {
+        TestEnv env;
+        const mode_t mask = ::umask(022);
+        SettingsStore::SaveSetting("psw", "secret");
+        ::umask(mask);
+        QCOMPARE(int(modeOf(env.settingsFile())), 0600);
+        // A file that others could read is narrowed at the next write.
+        QVERIFY(::chmod(QFile::encodeName(env.settingsFile()).constData(), 0644) == 0);
+        SettingsStore::SaveSetting("uc", "1");
+        QCOMPARE(int(modeOf(env.settingsFile())), 0600);
+        SettingsStore::reset();
+        QCOMPARE(SettingsStore::GetSetting("psw"), QStringLiteral("secret"));
+    }
+
+    // A named pipe in the file's place is neither waited on nor replaced.
+    void aPipeInItsPlace()
+    {
+        TestEnv env;
+        QVERIFY(makeFifo(env.settingsFile()));
+        QStringList told;
+        SettingsStore::setFailureHandler([&told](const QString& f, const QString& why) { told << f << why; });
+        QElapsedTimer t;
+        t.start();
+        QCOMPARE(SettingsStore::GetSetting("uc", "none"), QStringLiteral("none"));
+        SettingsStore::SaveSetting("uc", "1");
+        SettingsStore::setFailureHandler({});
+        QVERIFY(t.elapsed() < 2000);
+        QCOMPARE(told, (QStringList{env.settingsFile(), "it is not a regular file"}));
+        QVERIFY(QFileInfo(env.settingsFile()).exists() && !QFileInfo(env.settingsFile()).isFile());
+        QCOMPARE(SettingsStore::GetSetting("uc"), QStringLiteral("1"));
     }
 
     void programFolderIsCreatedAndSeeded()

@@ -1,12 +1,35 @@
 // Decoding and splitting text files, writing them whole, and the profile rules of language files.
 #include "platform/profile.h"
 #include "platform/textfile.h"
+#include "platform/wholefile.h"
+#include "tests/support/fifo.h"
+#include "tests/support/smalldisk.h"
 #include "tests/support/testenv.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QRandomGenerator>
 #include <QtTest>
 #include <cstdio>
+#include <sys/stat.h>
+
+namespace {
+
+QByteArray rowsOf(int count)
+{
+    QByteArray b;
+    for (int i = 0; i < count; ++i)
+        b += "/home/user/Music/track " + QByteArray::number(i) + ".mp3\r\n";
+    return b;
+}
+
+mode_t modeOf(const QString& path)
+{
+    struct stat st;
+    return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? st.st_mode & 07777 : mode_t(-1);
+}
+
+}  // namespace
 
 class TextFilesTest : public QObject {
     Q_OBJECT
@@ -57,6 +80,190 @@ private slots:
         // No temporary file is left beside it.
         QCOMPARE(QDir(env.root()).entryList(QDir::Files), QStringList{"out.pellum"});
         QVERIFY(!TextFile::writeLines(env.path("no/such/folder/x"), {"a"}));
+    }
+
+    // A write that finds no room fails, says why, and leaves the file there before as it was, whether it
+    // is a list of three rows that fails when its bytes are flushed or a large one that fails at once.
+    void fullDiskKeepsTheOldFile_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<int>("freeBlocks");
+        QTest::addColumn<bool>("later");
+        QTest::newRow("3 rows, no block free") << rowsOf(3) << 0 << false;
+        QTest::newRow("3 rows, no block free, in the background") << rowsOf(3) << 0 << true;
+        QTest::newRow("200 rows, one block free") << rowsOf(200) << 1 << false;
+        QTest::newRow("200 rows, one block free, in the background") << rowsOf(200) << 1 << true;
+        QTest::newRow("1 MiB, no block free") << QByteArray(1 << 20, 'x') << 0 << false;
+    }
+    void fullDiskKeepsTheOldFile()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(int, freeBlocks);
+        QFETCH(bool, later);
+        TestEnv env;
+        SmallDisk disk(env.path("disk"), 2048);
+        if (!disk.mounted())
+            QSKIP(qPrintable(disk.whyNot()));
+        QVERIFY(bytes.size() > (freeBlocks ? SmallDisk::BlockSize : 0));
+        const QByteArray before = "/m/old one.mp3\r\n/m/old two.mp3\r\n";
+        const QString path = env.writeFile("disk/afore.pellum", before);
+        QVERIFY(disk.fill(freeBlocks));
+
+        bool written = true;
+        QString error;
+        if (later) {
+            bool heard = false;
+            TextFile::writeWholeLater(path, bytes, [&](bool ok, const QString& why) {
+                heard = true;
+                written = ok;
+                error = why;
+            });
+            QVERIFY(waitFor([&] { return heard; }));
+        } else {
+            written = TextFile::writeWhole(path, bytes, &error);
+        }
+        QVERIFY(!written);
+        QCOMPARE(error, QStringLiteral("No space left on device"));
+        QCOMPARE(env.readFile(path), before);
+        QCOMPARE(QDir(env.path("disk")).entryList(QDir::Files | QDir::Hidden), (QStringList{".filler", "afore.pellum"}));
+
+        // With room again the same write lands.
+        disk.drain();
+        QVERIFY(TextFile::writeWhole(path, bytes, &error));
+        QCOMPARE(env.readFile(path), bytes);
+    }
+
+    // Of several writes of one file in the background, only the last one asked for is heard of; a write
+    // asked for while the window waits makes the earlier ones' outcome moot too.
+    void backgroundOutcomeIsTheLatest()
+    {
+        TestEnv env;
+        const QString path = env.path("list.pellum");
+        QStringList heard;
+        for (int i = 0; i < 3; ++i)
+            TextFile::writeWholeLater(path, rowsOf(i + 1), [&heard, i](bool ok, const QString&) {
+                heard << QString::number(i) + (ok ? "+" : "-");
+            });
+        QVERIFY(waitFor([&] { return !heard.isEmpty(); }));
+        QTest::qWait(50);
+        QCOMPARE(heard, QStringList{"2+"});
+        QCOMPARE(env.readFile(path), rowsOf(3));
+        heard.clear();
+        TextFile::writeWholeLater(path, rowsOf(4), [&heard](bool, const QString&) { heard << "later"; });
+        QVERIFY(TextFile::writeWhole(path, rowsOf(5)));
+        QTest::qWait(50);
+        QCoreApplication::processEvents();
+        QCOMPARE(heard, QStringList());
+        QCOMPARE(env.readFile(path), rowsOf(5));
+    }
+
+    // A file that is replaced keeps who may read it; a new one gets the usual permissions, or its
+    // owner's alone when asked; asking so of a file there narrows it.
+    void permissions_data()
+    {
+        QTest::addColumn<int>("before");  // -1: no file there
+        QTest::addColumn<bool>("ownerOnly");
+        QTest::addColumn<int>("after");
+        QTest::newRow("new file") << -1 << false << 0644;
+        QTest::newRow("new file, owner only") << -1 << true << 0600;
+        QTest::newRow("group may read") << 0640 << false << 0640;
+        QTest::newRow("everyone may write") << 0666 << false << 0666;
+        QTest::newRow("narrowed to its owner") << 0644 << true << 0600;
+        QTest::newRow("owner only already") << 0600 << true << 0600;
+    }
+    void permissions()
+    {
+        QFETCH(int, before);
+        QFETCH(bool, ownerOnly);
+        QFETCH(int, after);
+        TestEnv env;
+        const mode_t mask = ::umask(022);
+        const QString path = env.path("file");
+        if (before >= 0) {
+            env.writeFile("file", "old");
+            QVERIFY(::chmod(QFile::encodeName(path).constData(), mode_t(before)) == 0);
+        }
+        const bool written =
+            WholeFile::write(path, "new", nullptr, ownerOnly ? WholeFile::Access::OwnerOnly : WholeFile::Access::Usual);
+        ::umask(mask);
+        QVERIFY(written);
+        QCOMPARE(env.readFile(path), QByteArray("new"));
+        QCOMPARE(int(modeOf(path)), after);
+    }
+
+    // What stands in the file's place and is not a file is never replaced; a link is written through.
+    void whatIsNotAFileIsLeftAlone_data()
+    {
+        QTest::addColumn<QString>("what");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("a folder") << "folder" << "a folder of that name stands in its place";
+        QTest::newRow("a named pipe") << "fifo" << "it is not a regular file";
+        QTest::newRow("no folder to hold it") << "no folder" << "does not exist";
+    }
+    void whatIsNotAFileIsLeftAlone()
+    {
+        QFETCH(QString, what);
+        QFETCH(QString, reason);
+        TestEnv env;
+        QString path = env.path("x.pellum");
+        if (what == QLatin1String("folder"))
+            env.writeFile("x.pellum/kept", "mine");
+        else if (what == QLatin1String("fifo"))
+            QVERIFY(makeFifo(path));
+        else
+            path = env.path("none/x.pellum");
+        QString error;
+        QVERIFY(!TextFile::writeLines(path, {"/m/a.mp3"}, nullptr, &error));
+        QVERIFY2(error.contains(reason), qPrintable(error));
+        if (what == QLatin1String("folder"))
+            QCOMPARE(env.readFile(path + "/kept"), QByteArray("mine"));
+        if (what == QLatin1String("fifo"))
+            QVERIFY(isFifo(path));
+        QCOMPARE(QDir(env.root()).entryList(QDir::Files | QDir::Hidden), QStringList());
+    }
+
+    void aLinkStaysALink()
+    {
+        TestEnv env;
+        const QString target = env.writeFile("real/list.pellum", "old\r\n");
+        const QString link = env.path("list.pellum");
+        QVERIFY(QFile::link(target, link));
+        QVERIFY(TextFile::writeLines(link, {"new"}));
+        QVERIFY(QFileInfo(link).isSymLink());
+        QCOMPARE(env.readFile(target), QByteArray("new\r\n"));
+    }
+
+    // A name that is a named pipe, a device or a folder reads as a file that cannot be read, at once.
+    void readersNeverWait_data()
+    {
+        QTest::addColumn<QString>("what");
+        QTest::newRow("named pipe") << "fifo";
+        QTest::newRow("device") << "device";
+        QTest::newRow("folder") << "folder";
+    }
+    void readersNeverWait()
+    {
+        QFETCH(QString, what);
+        TestEnv env;
+        QString path = env.path("x.pellum");
+        if (what == QLatin1String("fifo"))
+            QVERIFY(makeFifo(path));
+        else if (what == QLatin1String("device"))
+            path = QStringLiteral("/dev/null");
+        else
+            QVERIFY(QDir().mkpath(path));
+        bool linesRead = true, textRead = true;
+        QStringList lines{"before"};
+        QString text = "before";
+        QVERIFY(msTakenBeside(path, [&] { linesRead = TextFile::readLines(path, &lines); }) < 2000);
+        QVERIFY(msTakenBeside(path, [&] { textRead = TextFile::read(path, &text); }) < 2000);
+        QVERIFY(!linesRead && !textRead);
+        QVERIFY(lines.isEmpty() && text.isEmpty());
+        QString out;
+        QVERIFY(msTakenBeside(path, [&] {
+                    Profile::GetPrivateProfileString("language", "play", "Play", 100, path, &out);
+                }) < 2000);
+        QCOMPARE(out, QStringLiteral("Play"));
     }
 
     void profileRules_data()
