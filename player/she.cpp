@@ -52,8 +52,8 @@ QRegion MakeSkinRegion(const QImage& picture)
     // Rows are scanned top to bottom and left to right, so the runs come out in the banded order that
     // QRegion::setRects takes without sorting.
     std::vector<QRect> runs;
-    runs.reserve(size_t(h) * 2);
-    for (int y = 0; y < h; ++y) {
+    runs.reserve(size_t(qMin(h * 2, MostSkinRects + 1)));
+    for (int y = 0; y < h && runs.size() <= size_t(MostSkinRects); ++y) {
         const auto* line = reinterpret_cast<const QRgb*>(img.constScanLine(y));
         int x0 = -1;
         for (int x = 0; x < w; ++x) {
@@ -69,7 +69,7 @@ QRegion MakeSkinRegion(const QImage& picture)
             runs.emplace_back(x0, y, w - x0, 1);
     }
     QRegion region;
-    if (!runs.empty())
+    if (!runs.empty() && runs.size() <= size_t(MostSkinRects))
         region.setRects(runs.data(), int(runs.size()));
     return region;
 }

@@ -23,9 +23,17 @@ bool IsAddress(const QString& text);
 // share). The empty text and addresses are never missing: nothing is asked of the file system for them.
 bool IsMissingFile(const QString& path);
 
+// The most rectangles a window's shape may have. The X server's work for a shaped window grows with the
+// square of its rectangles (measured on Xvfb with openbox): 20,000 stall every program on the display
+// for a fifth of a second, 135,000 for seconds, and 300,000 overflow the server's stack and end the
+// display; more than about two million do not fit in one request, and the program's connection is
+// dropped. Real skins have a few hundred to a few thousand.
+inline constexpr int MostSkinRects = 10000;
+
 // The shape of a skin picture: every pixel that differs from the top-left pixel's colour belongs to it,
 // built from one rectangle per horizontal run. Empty (no shape: the window stays rectangular) when the
-// shaped-window setting "vitrif" is off, or when every pixel has the key colour.
+// shaped-window setting "vitrif" is off, when every pixel has the key colour, and when the shape needs
+// more than MostSkinRects rectangles (a face of many holes is shown whole).
 QRegion MakeSkinRegion(const QImage& picture);
 
 }  // namespace SHE

@@ -75,6 +75,36 @@ private slots:
         QCOMPARE(r.isEmpty(), pixels.isEmpty());
     }
 
+    // A shape of more rectangles than a window can take leaves the window rectangular: a face of many
+    // holes is shown whole.
+    void skinRegionOfTooManyRuns_data()
+    {
+        QTest::addColumn<int>("rows");
+        QTest::addColumn<bool>("shaped");
+        // A checkerboard 200 pixels wide: 100 runs a row.
+        QTest::newRow("as many as a window takes") << SHE::MostSkinRects / 100 << true;
+        QTest::newRow("one row more") << SHE::MostSkinRects / 100 + 1 << false;
+        QTest::newRow("3000 x 3000 dots") << 0 << false;
+    }
+    void skinRegionOfTooManyRuns()
+    {
+        QFETCH(int, rows);
+        QFETCH(bool, shaped);
+        TestEnv env;
+        SettingsStore::SaveFlag("vitrif", true);
+        const QSize size = rows ? QSize(200, rows) : QSize(3000, 3000);
+        QImage img(size, QImage::Format_RGB32);
+        for (int y = 0; y < size.height(); ++y)
+            for (int x = 0; x < size.width(); ++x)
+                img.setPixel(x, y, (x + y) % 2 ? qRgb(10, 200, 30) : qRgb(255, 0, 255));
+        const QRegion r = SHE::MakeSkinRegion(img);
+        QCOMPARE(r.isEmpty(), !shaped);
+        if (shaped) {
+            QCOMPARE(r.rectCount(), SHE::MostSkinRects);
+            QVERIFY(r.contains(QPoint(1, 0)) && !r.contains(QPoint(0, 0)));
+        }
+    }
+
     void skinRegionNeedsTheOption()
     {
         TestEnv env;

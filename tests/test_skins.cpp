@@ -75,18 +75,18 @@ private slots:
     {
         QFETCH(bool, shaped);
         Skins& s = open(shaped);
-        picture("home/SKIN/round.bmp", QSize(300, 200));
+        picture("home/SKIN/round.bmp", QSize(640, 480));
         select(s, "round.bmp");
         QCOMPARE(s.SelectedSkin, ProgramFolder::file("SKIN") + "/round.bmp");
         QVERIFY(!s.Image1->pixmap().isNull());  // preview
         s.Command1_Click();
         pellum& p = pellum::instance();
-        QCOMPARE(p.size(), QSize(300, 200));
-        QCOMPARE(p.Picture1->geometry(), QRect(0, 0, 300, 200));
+        QCOMPARE(p.size(), QSize(640, 480));
+        QCOMPARE(p.Picture1->geometry(), QRect(0, 0, 640, 480));
         QCOMPARE(p.mask().isEmpty(), !shaped);
         if (shaped) {
             QVERIFY(!p.mask().contains(QPoint(3, 3)));
-            QVERIFY(p.mask().contains(QPoint(150, 100)));
+            QVERIFY(p.mask().contains(QPoint(320, 240)));
         }
         QCOMPARE(SettingsStore::GetSetting("skin"), s.SelectedSkin);
         QVERIFY(!loadk::isLoaded() || !loadk::instance().isVisible());
@@ -96,32 +96,32 @@ private slots:
     {
         Skins& s = open();
         picture("home/SKIN/face.bmp", QSize(100, 100));
-        const QString picked = picture("pics/face.bmp", QSize(240, 180), qRgb(200, 10, 10));
+        const QString picked = picture("pics/face.bmp", QSize(620, 460), qRgb(200, 10, 10));
         Dialogs::answer(picked);
         s.Command3_Click();
         QCOMPARE(Dialogs::shown().last().text, QStringLiteral("Images|*.jpg;*.bmp;*.gif"));
         const QString inFolder = ProgramFolder::file("SKIN") + "/face.bmp";
         QCOMPARE(s.SelectedSkin, inFolder);
-        QCOMPARE(QImage(inFolder).size(), QSize(240, 180));
+        QCOMPARE(QImage(inFolder).size(), QSize(620, 460));
         QCOMPARE(s.File1->items(), QStringList{"face.bmp"});
         QVERIFY(!QFile::exists(inFolder + ".part"));
-        QCOMPARE(pellum::instance().size(), QSize(240, 180));
+        QCOMPARE(pellum::instance().size(), QSize(620, 460));
         QCOMPARE(SettingsStore::GetSetting("skin"), inFolder);
         // A picture picked from the skin folder itself stays there.
         Dialogs::answer(inFolder);
         s.Command3_Click();
-        QCOMPARE(QImage(inFolder).size(), QSize(240, 180));
-        QCOMPARE(pellum::instance().size(), QSize(240, 180));
+        QCOMPARE(QImage(inFolder).size(), QSize(620, 460));
+        QCOMPARE(pellum::instance().size(), QSize(620, 460));
     }
 
     void loadPictureCancelledAppliesTheSelection()
     {
         Skins& s = open();
-        picture("home/SKIN/a.bmp", QSize(120, 90));
+        picture("home/SKIN/a.bmp", QSize(600, 450));
         select(s, "a.bmp");
         Dialogs::answer(QString());
         s.Command3_Click();
-        QCOMPARE(pellum::instance().size(), QSize(120, 90));
+        QCOMPARE(pellum::instance().size(), QSize(600, 450));
     }
 
     // A selection that cannot be loaded as a picture is named in a message; the window and the setting
@@ -136,7 +136,7 @@ private slots:
     {
         QFETCH(QString, how);
         Skins& s = open();
-        picture("home/SKIN/good.bmp", QSize(200, 150));
+        picture("home/SKIN/good.bmp", QSize(600, 450));
         select(s, "good.bmp");
         s.Command1_Click();
         if (how == "deleted") {
@@ -154,14 +154,87 @@ private slots:
         s.Command1_Click();
         QCOMPARE(Dialogs::shown().last().kind, QStringLiteral("msgbox"));
         QVERIFY(Dialogs::shown().last().text.contains(s.SelectedSkin));
-        QCOMPARE(pellum::instance().size(), QSize(200, 150));
+        QCOMPARE(pellum::instance().size(), QSize(600, 450));
         QCOMPARE(SettingsStore::GetSetting("skin"), ProgramFolder::file("SKIN") + "/good.bmp");
+    }
+
+    // A face smaller than the place of the compact window's controls would leave "●Power", "Byebye" and
+    // "Skins" outside the window: such a picture is refused with a message and the current skin stays.
+    void pictureTooSmallForTheControls_data()
+    {
+        QTest::addColumn<QString>("how");     // "apply" or "load"
+        QTest::addColumn<QSize>("size");      // absolute, or added to the controls' extent when relative
+        QTest::addColumn<bool>("relative");
+        QTest::addColumn<bool>("refused");
+        QTest::newRow("300 x 200, Apply") << "apply" << QSize(300, 200) << false << true;
+        QTest::newRow("300 x 200, Load picture") << "load" << QSize(300, 200) << false << true;
+        QTest::newRow("one pixel too narrow") << "apply" << QSize(-1, 0) << true << true;
+        QTest::newRow("one pixel too short, Load picture") << "load" << QSize(0, -1) << true << true;
+        QTest::newRow("just large enough") << "apply" << QSize(0, 0) << true << false;
+    }
+    void pictureTooSmallForTheControls()
+    {
+        QFETCH(QString, how);
+        QFETCH(QSize, size);
+        QFETCH(bool, relative);
+        QFETCH(bool, refused);
+        Skins& s = open();
+        pellum& p = pellum::instance();
+        const QList<QWidget*> controls = p.findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+        QRect extent;
+        for (const QWidget* c : controls)
+            if (c != p.Picture1)
+                extent |= c->geometry();
+        if (relative)
+            size += QSize(extent.right() + 1, extent.bottom() + 1);
+        picture("home/SKIN/good.bmp", QSize(640, 480));
+        select(s, "good.bmp");
+        s.Command1_Click();
+        const QString good = s.SelectedSkin;
+        QCOMPARE(p.size(), QSize(640, 480));
+
+        Dialogs::clearScript();
+        QString path;
+        if (how == "apply") {
+            path = picture("home/SKIN/small.bmp", size);
+            select(s, "small.bmp");
+            Dialogs::answer(Dialogs::OK);
+            s.Command1_Click();
+        } else {
+            Dialogs::answer(picture("pics/small.bmp", size));
+            Dialogs::answer(Dialogs::OK);
+            s.Command3_Click();
+            path = ProgramFolder::file("SKIN") + "/small.bmp";
+        }
+        QList<Dialogs::Shown> messages;
+        for (const Dialogs::Shown& d : Dialogs::shown())
+            if (d.kind == "msgbox")
+                messages << d;
+        if (refused) {
+            QCOMPARE(messages.size(), 1);
+            QVERIFY(messages[0].text.contains(path));
+            QVERIFY(messages[0].text.contains(QStringLiteral("too small")));
+            QVERIFY(messages[0].text.contains(QStringLiteral("%1 x %2").arg(size.width()).arg(size.height())));
+            QCOMPARE(p.size(), QSize(640, 480));
+            QCOMPARE(p.SkinPicture().size(), QSize(640, 480));
+            QCOMPARE(SettingsStore::GetSetting("skin"), good);
+        } else {
+            QCOMPARE(messages.size(), 0);
+            QCOMPARE(p.size(), size);
+            QCOMPARE(SettingsStore::GetSetting("skin"), path);
+        }
+        for (const QWidget* c : controls)
+            QVERIFY2(p.rect().contains(c->geometry()), qPrintable(c->objectName()));
+        // The next start shows the same face.
+        releaseWindows();
+        Module1::Main("/J");
+        QCOMPARE(pellum::instance().size(), refused ? QSize(640, 480) : size);
     }
 
     void defaultReloadsTheCompactWindow()
     {
         Skins& s = open();
-        picture("home/SKIN/good.bmp", QSize(200, 150));
+        picture("home/SKIN/good.bmp", QSize(600, 450));
         select(s, "good.bmp");
         s.Command1_Click();
         pellum* before = &pellum::instance();
@@ -184,11 +257,11 @@ private slots:
     void skinDeletedWhileInUseGivesTheBuiltInFaceNextTime()
     {
         Skins& s = open();
-        picture("home/SKIN/good.bmp", QSize(200, 150));
+        picture("home/SKIN/good.bmp", QSize(600, 450));
         select(s, "good.bmp");
         s.Command1_Click();
         s.Command5_Click();
-        QCOMPARE(pellum::instance().size(), QSize(200, 150));  // the face stays until the next load
+        QCOMPARE(pellum::instance().size(), QSize(600, 450));  // the face stays until the next load
         releaseWindows();
         Module1::Main("/J");
         QCOMPARE(pellum::instance().size(), QSize(591, 443));

@@ -249,8 +249,8 @@ void pellum::Form_Load()
     const QString skin = SettingsStore::GetSetting(QStringLiteral("skin"));
     if (!skin.isEmpty() && QFile::exists(skin))
         picture.load(skin);
-    // A stored skin that is gone or no picture leaves the built-in face.
-    if (picture.isNull())
+    // A stored skin that is gone, no picture or too small for the controls leaves the built-in face.
+    if (picture.isNull() || !HoldsControls(picture.size()))
         picture = BuiltInSkin();
     ApplySkin(picture);
     QGuiApplication::restoreOverrideCursor();
@@ -274,6 +274,22 @@ void pellum::ApplySkin(const QImage& picture)
         clearMask();
     else
         setMask(region);
+}
+
+QSize pellum::SmallestSkin() const
+{
+    // Every control laid over the face (the built-in face has room for them all).
+    QRect controls;
+    for (const QWidget* c : findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        if (c != Picture1)
+            controls |= c->geometry();
+    return QSize(controls.right() + 1, controls.bottom() + 1);
+}
+
+bool pellum::HoldsControls(const QSize& size) const
+{
+    const QSize need = SmallestSkin();
+    return size.width() >= need.width() && size.height() >= need.height();
 }
 
 void pellum::SavePositions()

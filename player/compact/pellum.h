@@ -34,6 +34,10 @@ public:
     // Puts `picture` on the face, sizes the window to it and shapes the window by it (no shape when the
     // shaped-window option is off).
     void ApplySkin(const QImage& picture);
+    // The smallest skin that holds every control of the face, and whether a picture of `size` does: a
+    // smaller face would leave controls outside the window, out of the user's reach.
+    QSize SmallestSkin() const;
+    bool HoldsControls(const QSize& size) const;
 
     // Whether the compact mode is the mode in use (the window is loaded and shown).
     static bool InUse();

@@ -85,9 +85,25 @@ void Skins::Command1_Click()
                         Dialogs::OKOnly, QStringLiteral("Skins"), this);
         return;
     }
+    pellum& compact = pellum::instance();
+    if (!compact.HoldsControls(picture.size())) {
+        // The face would leave buttons outside the window; the compact window and the setting stay.
+        const QSize need = compact.SmallestSkin();
+        Dialogs::MsgBox(SHE::LangText(QStringLiteral("smallskin"),
+                                      QStringLiteral("This picture is too small for the buttons of the compact player:")) +
+                            QStringLiteral("\n") + SelectedSkin + QStringLiteral("\n") +
+                            SHE::LangText(QStringLiteral("skinneeds"),
+                                          QStringLiteral("A skin needs at least %1 x %2 pixels; this one has %3 x %4."))
+                                .arg(need.width())
+                                .arg(need.height())
+                                .arg(picture.width())
+                                .arg(picture.height()),
+                        Dialogs::OKOnly, QStringLiteral("Skins"), this);
+        return;
+    }
     loadk::instance().show();
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-    pellum::instance().ApplySkin(picture);
+    compact.ApplySkin(picture);
     QGuiApplication::restoreOverrideCursor();
     if (loadk::isLoaded())
         loadk::instance().hide();

@@ -8,6 +8,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QProcess>
 #include <QScreen>
 #include <QSettings>
 
@@ -43,6 +44,40 @@ void drag(const QPoint& from, const QPoint& step, int steps)
 
 // Where the window manager put a window's client area on the screen.
 QPoint placed(const QWidget& w) { return w.mapToGlobal(QPoint(0, 0)); }
+
+const QRgb kKey = qRgb(255, 0, 255);
+const QRgb kBody = qRgb(40, 60, 90);
+
+// The hostile face: a checkerboard of the key colour, whose shape would be one rectangle per opaque
+// pixel (4.5 million at 3000 x 3000). Opaque where x + y is odd.
+QString writeDotSkin(const QString& path, int side)
+{
+    QImage pic(side, side, QImage::Format_Indexed8);
+    pic.setColorTable({kKey, kBody});
+    for (int y = 0; y < side; ++y) {
+        uchar* line = pic.scanLine(y);
+        for (int x = 0; x < side; ++x)
+            line[x] = uchar((x + y) % 2);
+    }
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    if (!pic.save(path))
+        qFatal("cannot write %s", qPrintable(path));
+    return path;
+}
+
+// A face of 640 x 480 with a key-coloured border 10 pixels wide.
+QString writeFramedSkin(const QString& path)
+{
+    QImage pic(640, 480, QImage::Format_RGB32);
+    pic.fill(kKey);
+    for (int y = 10; y < 470; ++y)
+        for (int x = 10; x < 630; ++x)
+            pic.setPixel(x, y, kBody);
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    if (!pic.save(path))
+        qFatal("cannot write %s", qPrintable(path));
+    return path;
+}
 
 }  // namespace
 
@@ -147,6 +182,129 @@ private slots:
         QVERIFY(!Form1::instance().isVisible());
         // The compact list is the one "●Power" saved.
         QCOMPARE(Form6::instance().List1->items(), QStringList{QStringLiteral("/music/one.wav")});
+    }
+
+    // The shape is the skin's on the screen through the window's life: hidden and shown again, put on top,
+    // handed over to the main window and back, given another skin through the skin chooser and the
+    // built-in face again. What the shape leaves out shows the desktop, and the pointer's clicks on the
+    // shape still reach the buttons. A face of millions of runs is shown whole, on a rectangular window.
+    void shapeStaysThroughTheWindowsLife()
+    {
+        fx.freshEnv();
+        XInput::settle(300);
+        const QImage desktop = screenShot(QStringLiteral("desktop"));
+        pellum* p = &startCompact(true, QStringLiteral("/J"));
+        auto check = [&](const QString& step, const QPoint& outside, const QPoint& inside) {
+            XInput::settle(400);
+            const QImage shot = screenShot(QStringLiteral("shape-") + step);
+            const QPoint out = placed(*p) + outside, in = placed(*p) + inside;
+            QVERIFY2(shot.pixel(out) == desktop.pixel(out),
+                     qPrintable(step + QStringLiteral(": the desktop does not show through")));
+            QVERIFY2(shot.pixel(in) != desktop.pixel(in) && shot.pixel(in) != kKey,
+                     qPrintable(step + QStringLiteral(": the face does not show")));
+        };
+        const QPoint corner(2, 2), face(300, 330);
+        check(QStringLiteral("start"), corner, face);
+
+        p->hide();
+        XInput::settle(300);
+        p->show();
+        QVERIFY(QTest::qWaitForWindowExposed(p));
+        check(QStringLiteral("shown-again"), corner, face);
+
+        p->SetOnTop(true);
+        QVERIFY(QTest::qWaitForWindowExposed(p));
+        check(QStringLiteral("on-top"), corner, face);
+
+        // "Byebye" and back by the main window's skin button, with the pointer.
+        XInput::moveTo(centre(p->Label1));
+        XInput::click();
+        Form1& f = Form1::instance();
+        QVERIFY(waitFor([&] { return f.isVisible() && !p->isVisible(); }, 3000));
+        QVERIFY(QTest::qWaitForWindowExposed(&f));
+        XInput::settle(300);
+        XInput::moveTo(centre(f.Image4));
+        XInput::moveTo(centre(f.Image4) + QPoint(1, 0));
+        XInput::click();
+        QVERIFY(waitFor([&] { return p->isVisible() && !f.isVisible(); }, 3000));
+        QVERIFY(QTest::qWaitForWindowExposed(p));
+        check(QStringLiteral("handed-back"), corner, face);
+
+        // Another skin through the chooser; the chooser closed again so that it hides nothing.
+        auto apply = [&](const QString& path) {
+            Skins& s = Skins::instance();
+            s.File1->Refresh();
+            s.File1->setListIndex(int(s.File1->items().indexOf(QFileInfo(path).fileName())));
+            s.Command1_Click();
+            s.Command2_Click();
+        };
+        apply(writeFramedSkin(ProgramFolder::file(QStringLiteral("SKIN/framed.bmp"))));
+        QCOMPARE(p->size(), QSize(640, 480));
+        check(QStringLiteral("framed"), QPoint(5, 240), QPoint(15, 240));
+
+        apply(writeDotSkin(ProgramFolder::file(QStringLiteral("SKIN/dots.png")), 3000));
+        QCOMPARE(p->size(), QSize(3000, 3000));
+        XInput::settle(400);
+        QImage shot = screenShot(QStringLiteral("shape-dots"));
+        QCOMPARE(shot.pixel(placed(*p) + QPoint(450, 300)), kKey);
+        QCOMPARE(shot.pixel(placed(*p) + QPoint(451, 300)), kBody);
+        // "▽" rolls the list window down.
+        XInput::moveTo(centre(p->Label10));
+        XInput::click();
+        QVERIFY(waitFor([] { return Form6::isLoaded() && Form6::instance().isVisible(); }, 3000));
+        QVERIFY(waitFor([] { return Form6::instance().height() == Twips::toPx(5700); }, 3000));
+        Form6::instance().hide();
+
+        // "Default" makes the compact window anew with the built-in face.
+        Skins::instance().Command4_Click();
+        Skins::instance().Command2_Click();
+        p = &pellum::instance();
+        QVERIFY(QTest::qWaitForWindowExposed(p));
+        QCOMPARE(p->size(), QSize(591, 443));
+        check(QStringLiteral("default-again"), corner, face);
+    }
+
+    // A face of millions of runs stored with the shaped-window option and the compact start: the player
+    // program starts with it and shows it whole, and its exit works.
+    void hostileSkinAtStart()
+    {
+        fx.freshEnv();
+        const QPoint power = pellum().Label8->geometry().center();  // where the face's exit sits
+        SettingsStore::SaveSetting("vitrif", "True");
+        SettingsStore::SaveSetting("start", "pellum");
+        SettingsStore::SaveSetting("pellumleft", "1500");
+        SettingsStore::SaveSetting("pellumtop", "1500");
+        SettingsStore::SaveSetting("skin", writeDotSkin(ProgramFolder::file(QStringLiteral("SKIN/dots.png")), 3000));
+        const QPoint at(Twips::toPx(1500), Twips::toPx(1500));
+
+        QProcess player;
+        QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
+        e.insert(QStringLiteral("PELLUM_NULL_OUTPUT"), QStringLiteral("1"));
+        player.setProcessEnvironment(e);
+        player.setProcessChannelMode(QProcess::ForwardedChannels);
+        player.start(QStringLiteral(PELLUM_PROGRAM), QStringList());
+        QVERIFY(player.waitForStarted());
+        const QPoint body = at + QPoint(451, 300), key = at + QPoint(450, 300);
+        const bool shown = waitFor(
+            [&] {
+                return player.state() != QProcess::Running ||
+                       QGuiApplication::primaryScreen()->grabWindow(0).toImage().pixel(body) == kBody;
+            },
+            30000);
+        XInput::settle(1000);
+        QVERIFY2(player.state() == QProcess::Running, "the player ended at its start");
+        QVERIFY(shown);
+        const QImage shot = screenShot(QStringLiteral("hostile-start"));
+        QCOMPARE(shot.pixel(body), kBody);
+        QCOMPARE(shot.pixel(key), kKey);  // the face whole: no outline of millions of holes
+
+        // "●Power" ends the program the usual way.
+        XInput::moveTo(at + power);
+        XInput::click();
+        QVERIFY(player.waitForFinished(15000));
+        QCOMPARE(player.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(player.exitCode(), 0);
+        QVERIFY(QFile::exists(ProgramFolder::file(QStringLiteral("afore.pellum"))));
     }
 
     // The video window: zoomed in by "◇", dragged by its title strip, closed by its own button.
