@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QHash>
+#include <QReadWriteLock>
 #include <QSaveFile>
 #include <QStringDecoder>
 #include <QThreadPool>
@@ -9,7 +10,9 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace TextFile {
 namespace {
@@ -34,15 +37,22 @@ QString decodeCp1252(const QByteArray& bytes)
     return out;
 }
 
-// Lines read in other bytes than their text's UTF-8, with those bytes.
+// Lines read, and paths listed, in other bytes than their text's UTF-8, with those bytes; under
+// rememberedLock, as names are looked up on any thread that opens a file.
 QHash<QString, QByteArray>& remembered()
 {
     static QHash<QString, QByteArray> lines;
     return lines;
 }
 
+QReadWriteLock& rememberedLock()
+{
+    static QReadWriteLock lock;
+    return lock;
+}
+
 // Only a line with a character beyond ASCII can have been read in other bytes than its UTF-8.
-bool beyondAscii(const QString& line)
+bool beyondAscii(QStringView line)
 {
     return std::any_of(line.cbegin(), line.cend(), [](QChar c) { return c.unicode() >= 0x80; });
 }
@@ -52,6 +62,75 @@ bool isValidUtf8(const QByteArray& bytes, QString* text)
     QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
     *text = utf8(bytes);
     return !utf8.hasError();
+}
+
+// The code page's byte for `c`, -1 for a character it has not.
+int cp1252Byte(QChar c)
+{
+    const char16_t u = c.unicode();
+    if (u < 0x80 || (u >= 0xA0 && u <= 0xFF))
+        return u;
+    if (u <= 0x9F)  // the five bytes the code page leaves undefined keep their Latin-1 meaning
+        return kCp1252High[u - 0x80] == 0 ? int(u) : -1;
+    for (int i = 0; i < 32; ++i)
+        if (kCp1252High[i] == u)
+            return 0x80 + i;
+    return -1;
+}
+
+// The bytes that decodeCp1252 reads as `text`; false when it holds a character the code page has not.
+bool codePageBytes(QStringView text, QByteArray* bytes)
+{
+    bytes->resize(text.size());
+    char* d = bytes->data();
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const int b = cp1252Byte(text[i]);
+        if (b < 0)
+            return false;
+        d[i] = char(b);
+    }
+    return true;
+}
+
+// Whether the file system has an entry of that name (a dangling link counts). No name holds a NUL.
+bool named(const QByteArray& bytes)
+{
+    struct stat st;
+    return !bytes.isEmpty() && !bytes.contains('\0') && ::lstat(bytes.constData(), &st) == 0;
+}
+
+// `path` found one folder at a time, each name in its UTF-8 or else in its code-page bytes, whichever
+// exists below the folders found so far.
+bool findByFolders(const QString& path, QByteArray* found)
+{
+    found->clear();
+    qsizetype start = 0;
+    while (start <= path.size()) {
+        qsizetype end = path.indexOf(QLatin1Char('/'), start);
+        if (end < 0)
+            end = path.size();
+        const QStringView name = QStringView(path).mid(start, end - start);
+        const qsizetype before = found->size();
+        if (!beyondAscii(name)) {
+            found->append(name.toLatin1());
+        } else {
+            found->append(name.toUtf8());
+            QByteArray cp;
+            if (!named(*found)) {
+                found->truncate(before);
+                if (!codePageBytes(name, &cp))
+                    return false;
+                found->append(cp);
+                if (!named(*found))
+                    return false;
+            }
+        }
+        if (end == path.size())
+            break;
+        found->append('/');
+        start = end + 1;
+    }
+    return true;
 }
 
 }  // namespace
@@ -94,8 +173,8 @@ QStringList splitLines(const QString& text)
 bool read(const QString& path, QString* text)
 {
     text->clear();
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
+    QFile f;
+    if (!openForReading(f, path))
         return false;
     *text = decode(f.readAll());
     return true;
@@ -114,6 +193,7 @@ QStringList decodeLines(const QByteArray& bytes)
     const char* p = body.constData();
     const qsizetype n = body.size();
     qsizetype start = 0;
+    const QWriteLocker lock(&rememberedLock());
     auto take = [&](qsizetype end) {
         const QByteArray line(p + start, end - start);
         QString t;
@@ -139,26 +219,116 @@ QStringList decodeLines(const QByteArray& bytes)
 bool readLines(const QString& path, QStringList* lines)
 {
     lines->clear();
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
+    QFile f;
+    if (!openForReading(f, path))
         return false;
     *lines = decodeLines(f.readAll());
     return true;
 }
 
+QString nameText(const QByteArray& name, bool* isUtf8)
+{
+    if (isUtf8)
+        *isUtf8 = true;
+    if (std::all_of(name.cbegin(), name.cend(), [](char c) { return quint8(c) < 0x80; }))
+        return QString::fromLatin1(name);
+    QString text;
+    if (isValidUtf8(name, &text))
+        return text;
+    if (isUtf8)
+        *isUtf8 = false;
+    return decodeCp1252(name);
+}
+
+void remember(const QString& text, const QByteArray& bytes)
+{
+    if (beyondAscii(text) && bytes != text.toUtf8()) {
+        const QWriteLocker lock(&rememberedLock());
+        remembered().insert(text, bytes);
+    }
+}
+
+void forgetNames()
+{
+    const QWriteLocker lock(&rememberedLock());
+    remembered().clear();
+}
+
 QByteArray nativePath(const QString& path)
 {
-    const QHash<QString, QByteArray>& known = remembered();
-    if (known.isEmpty() || !beyondAscii(path))
+    if (!beyondAscii(path))
         return path.toUtf8();
-    const auto it = known.constFind(path);
-    if (it == known.constEnd())
-        return path.toUtf8();
-    struct stat st;
-    if (::lstat(it->constData(), &st) == 0)
-        return *it;
+    QByteArray knownBytes;
+    {
+        const QReadLocker lock(&rememberedLock());
+        knownBytes = remembered().value(path);
+    }
+    const bool isKnown = !knownBytes.isEmpty();
+    if (isKnown && named(knownBytes))
+        return knownBytes;
     const QByteArray utf8 = path.toUtf8();
-    return ::lstat(utf8.constData(), &st) == 0 ? utf8 : *it;
+    // Only a letter the code page has can stand for other bytes than its UTF-8.
+    if (!isKnown && std::none_of(path.cbegin(), path.cend(), [](QChar c) { return c.unicode() >= 0x80 && cp1252Byte(c) >= 0; }))
+        return utf8;
+    if (named(utf8))
+        return utf8;
+    QByteArray bytes;
+    if (codePageBytes(path, &bytes) && named(bytes))
+        return bytes;
+    // Folder by folder: a list in UTF-8 may name a file in the code page inside a folder in UTF-8.
+    if (findByFolders(path, &bytes))
+        return bytes;
+    return isKnown ? knownBytes : utf8;
+}
+
+bool exists(const QString& path)
+{
+    const QByteArray bytes = nativePath(path);
+    struct stat st;
+    return !bytes.isEmpty() && !bytes.contains('\0') && ::stat(bytes.constData(), &st) == 0;
+}
+
+bool isFolder(const QString& path)
+{
+    const QByteArray bytes = nativePath(path);
+    struct stat st;
+    return !bytes.isEmpty() && !bytes.contains('\0') && ::stat(bytes.constData(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+qint64 fileSize(const QString& path)
+{
+    const QByteArray bytes = nativePath(path);
+    struct stat st;
+    if (bytes.isEmpty() || bytes.contains('\0') || ::stat(bytes.constData(), &st) != 0 || !S_ISREG(st.st_mode))
+        return -1;
+    return st.st_size;
+}
+
+bool remove(const QString& path)
+{
+    const QByteArray bytes = nativePath(path);
+    return !bytes.isEmpty() && !bytes.contains('\0') && ::unlink(bytes.constData()) == 0;
+}
+
+bool openForReading(QFile& file, const QString& path)
+{
+    file.setFileName(path);
+    if (!beyondAscii(path))
+        return file.open(QIODevice::ReadOnly);
+    const QByteArray bytes = nativePath(path);
+    if (bytes == path.toUtf8())
+        return file.open(QIODevice::ReadOnly);
+    // QFile opens a name by its UTF-8: a name in other bytes is opened here and handed over.
+    if (bytes.contains('\0'))
+        return false;
+    const int fd = ::open(bytes.constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return false;
+    }
+    return true;
 }
 
 bool isOneLine(const QString& line) { return !line.contains(QLatin1Char('\n')) && !line.contains(QLatin1Char('\r')); }
@@ -167,6 +337,7 @@ QByteArray encodeLines(const QStringList& lines, QStringList* leftOut)
 {
     if (leftOut)
         leftOut->clear();
+    const QReadLocker lock(&rememberedLock());
     const QHash<QString, QByteArray>& known = remembered();
     QStringEncoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
     // Room for the longest UTF-8 a line can take (remembered bytes are one a character), cut to size after.

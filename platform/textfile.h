@@ -1,6 +1,8 @@
 #pragma once
-// Reading and writing whole text files: lists, title lists, shortcuts and language files.
+// Reading and writing whole text files: lists, title lists, shortcuts and language files; and the names
+// of files in the bytes the file system knows them by.
 #include <QByteArray>
+#include <QFile>
 #include <QString>
 #include <QStringList>
 
@@ -29,9 +31,36 @@ QStringList decodeLines(const QByteArray& bytes);
 // Reads the file's lines by decodeLines. Returns false (and leaves `lines` empty) when it cannot be opened.
 bool readLines(const QString& path, QStringList* lines);
 
-// The name by which the file system knows `path`: the bytes it was read in, unless no file has those
-// bytes as its name and one has its UTF-8 (a list in the old code page for files renamed to UTF-8 since).
+// --- names of files ---
+// The file system names a file in bytes, which need not be UTF-8. A name that is not is shown as its
+// Windows-1252 text (decode()), which maps back to the same bytes one to one, so a name stored as text
+// (a setting, a list in UTF-8) finds its file again in a later run.
+
+// The text of one name (or path) in the file system's bytes: its UTF-8 where the bytes are valid UTF-8,
+// else Windows-1252; `isUtf8` tells which. Remembers nothing, so it may run on any thread.
+QString nameText(const QByteArray& name, bool* isUtf8 = nullptr);
+
+// Remembers that the path `text` names the file `bytes` (a folder's entry as listed), so that nativePath
+// gives those bytes. Nothing is kept when the bytes are the text's UTF-8.
+void remember(const QString& text, const QByteArray& bytes);
+
+// Forgets the bytes of every line read and name listed so far (tests: what a new run knows).
+void forgetNames();
+
+// The name by which the file system knows `path`, the first of these that names a file: the bytes the
+// path was read or listed in this run, its UTF-8, its Windows-1252 bytes (of the whole path, else folder
+// by folder, each folder in whichever of the two exists). When none exists: the remembered bytes, else
+// the UTF-8. A path of ASCII alone is its own bytes, and no file is looked at for it.
 QByteArray nativePath(const QString& path);
+
+// The file system's answers about `path`, by nativePath.
+bool exists(const QString& path);      // a file or folder (a link counts when it leads to one)
+bool isFolder(const QString& path);    // a folder, or a link to one
+qint64 fileSize(const QString& path);  // the size of a file (or of a link's file), -1 for no file
+bool remove(const QString& path);      // deletes the file; false when it cannot
+// Opens `file` for reading on the file `path` names. Its name is `path` when QFile could open it so; a file
+// opened by other bytes than the path's UTF-8 is open without a name.
+bool openForReading(QFile& file, const QString& path);
 
 // Whether `line` can stand as one line of a file: it holds no CR and no LF.
 bool isOneLine(const QString& line);
