@@ -23,7 +23,7 @@ constexpr char16_t kCp1252High[32] = {
     0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
 
-QString decodeCp1252(const QByteArray& bytes)
+QString decodeCp1252(QByteArrayView bytes)
 {
     QString out(bytes.size(), Qt::Uninitialized);
     QChar* d = out.data();
@@ -57,7 +57,7 @@ bool beyondAscii(QStringView line)
     return std::any_of(line.cbegin(), line.cend(), [](QChar c) { return c.unicode() >= 0x80; });
 }
 
-bool isValidUtf8(const QByteArray& bytes, QString* text)
+bool isValidUtf8(QByteArrayView bytes, QString* text)
 {
     QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
     *text = utf8(bytes);
@@ -92,45 +92,98 @@ bool codePageBytes(QStringView text, QByteArray* bytes)
     return true;
 }
 
-// Whether the file system has an entry of that name (a dangling link counts). No name holds a NUL.
-bool named(const QByteArray& bytes)
+// Whether `text` holds a letter beyond ASCII that the code page has: only such a text can have been read
+// from other bytes than its UTF-8 (every text remembered holds one).
+bool hasCodePageLetter(QStringView text)
 {
-    struct stat st;
-    return !bytes.isEmpty() && !bytes.contains('\0') && ::lstat(bytes.constData(), &st) == 0;
+    return std::any_of(text.cbegin(), text.cend(), [](QChar c) { return c.unicode() >= 0x80 && cp1252Byte(c) >= 0; });
+}
+
+// The status of the entry named `bytes`: of the entry itself (a dangling link counts), or with `follow`
+// of what a link leads to. No name holds a NUL.
+bool probe(const QByteArray& bytes, bool follow, struct stat* st)
+{
+    return !bytes.isEmpty() && !bytes.contains('\0') &&
+           (follow ? ::stat(bytes.constData(), st) : ::lstat(bytes.constData(), st)) == 0;
+}
+
+// How many of the names `path` is made of ("/" between them) hold a character beyond ASCII.
+int namesBeyondAscii(QStringView path)
+{
+    int n = 0;
+    bool counted = false;
+    for (QChar c : path) {
+        if (c == QLatin1Char('/'))
+            counted = false;
+        else if (c.unicode() >= 0x80 && !counted)
+            ++n, counted = true;
+    }
+    return n;
 }
 
 // `path` found one folder at a time, each name in its UTF-8 or else in its code-page bytes, whichever
 // exists below the folders found so far.
-bool findByFolders(const QString& path, QByteArray* found)
+bool findByFolders(const QString& path, bool follow, QByteArray* found, struct stat* st)
 {
     found->clear();
     qsizetype start = 0;
-    while (start <= path.size()) {
+    while (true) {
         qsizetype end = path.indexOf(QLatin1Char('/'), start);
         if (end < 0)
             end = path.size();
+        const bool last = end == path.size();
         const QStringView name = QStringView(path).mid(start, end - start);
-        const qsizetype before = found->size();
         if (!beyondAscii(name)) {
             found->append(name.toLatin1());
+            if (last)
+                return probe(*found, follow, st);
         } else {
+            const qsizetype before = found->size();
             found->append(name.toUtf8());
-            QByteArray cp;
-            if (!named(*found)) {
+            if (!probe(*found, follow && last, st)) {
                 found->truncate(before);
+                QByteArray cp;
                 if (!codePageBytes(name, &cp))
                     return false;
                 found->append(cp);
-                if (!named(*found))
+                if (!probe(*found, follow && last, st))
                     return false;
             }
+            if (last)
+                return true;
         }
-        if (end == path.size())
-            break;
         found->append('/');
         start = end + 1;
     }
-    return true;
+}
+
+// The bytes of the file `path` names, by the rule of nativePath, with its status (see probe); false,
+// with the bytes nativePath gives then, when no candidate names anything.
+bool resolve(const QString& path, bool follow, QByteArray* bytes, struct stat* st)
+{
+    *bytes = path.toUtf8();
+    if (!hasCodePageLetter(path))
+        return probe(*bytes, follow, st);
+    QByteArray known;
+    {
+        const QReadLocker lock(&rememberedLock());
+        known = remembered().value(path);
+    }
+    if (!known.isEmpty() && probe(known, follow, st)) {
+        *bytes = known;
+        return true;
+    }
+    const QByteArray utf8 = *bytes;
+    if (probe(utf8, follow, st))
+        return true;
+    if (codePageBytes(path, bytes) && probe(*bytes, follow, st))
+        return true;
+    // Folder by folder: a list in UTF-8 may name a file in the code page inside a folder in UTF-8. With
+    // one name beyond ASCII, the two tries above were the only ones.
+    if (namesBeyondAscii(path) > 1 && findByFolders(path, follow, bytes, st))
+        return true;
+    *bytes = known.isEmpty() ? utf8 : known;
+    return false;
 }
 
 }  // namespace
@@ -226,7 +279,7 @@ bool readLines(const QString& path, QStringList* lines)
     return true;
 }
 
-QString nameText(const QByteArray& name, bool* isUtf8)
+QString nameText(QByteArrayView name, bool* isUtf8)
 {
     if (isUtf8)
         *isUtf8 = true;
@@ -238,6 +291,28 @@ QString nameText(const QByteArray& name, bool* isUtf8)
     if (isUtf8)
         *isUtf8 = false;
     return decodeCp1252(name);
+}
+
+QString pathText(const QByteArray& path)
+{
+    QString text;
+    bool allUtf8 = true;
+    qsizetype start = 0;
+    while (true) {
+        qsizetype end = path.indexOf('/', start);
+        if (end < 0)
+            end = path.size();
+        bool utf8 = true;
+        text += nameText(QByteArrayView(path).sliced(start, end - start), &utf8);
+        allUtf8 = allUtf8 && utf8;
+        if (end == path.size())
+            break;
+        text += QLatin1Char('/');
+        start = end + 1;
+    }
+    if (!allUtf8)
+        remember(text, path);
+    return text;
 }
 
 void remember(const QString& text, const QByteArray& bytes)
@@ -256,52 +331,33 @@ void forgetNames()
 
 QByteArray nativePath(const QString& path)
 {
-    if (!beyondAscii(path))
+    if (!hasCodePageLetter(path))
         return path.toUtf8();
-    QByteArray knownBytes;
-    {
-        const QReadLocker lock(&rememberedLock());
-        knownBytes = remembered().value(path);
-    }
-    const bool isKnown = !knownBytes.isEmpty();
-    if (isKnown && named(knownBytes))
-        return knownBytes;
-    const QByteArray utf8 = path.toUtf8();
-    // Only a letter the code page has can stand for other bytes than its UTF-8.
-    if (!isKnown && std::none_of(path.cbegin(), path.cend(), [](QChar c) { return c.unicode() >= 0x80 && cp1252Byte(c) >= 0; }))
-        return utf8;
-    if (named(utf8))
-        return utf8;
     QByteArray bytes;
-    if (codePageBytes(path, &bytes) && named(bytes))
-        return bytes;
-    // Folder by folder: a list in UTF-8 may name a file in the code page inside a folder in UTF-8.
-    if (findByFolders(path, &bytes))
-        return bytes;
-    return isKnown ? knownBytes : utf8;
+    struct stat st;
+    resolve(path, false, &bytes, &st);
+    return bytes;
 }
 
 bool exists(const QString& path)
 {
-    const QByteArray bytes = nativePath(path);
+    QByteArray bytes;
     struct stat st;
-    return !bytes.isEmpty() && !bytes.contains('\0') && ::stat(bytes.constData(), &st) == 0;
+    return resolve(path, true, &bytes, &st);
 }
 
 bool isFolder(const QString& path)
 {
-    const QByteArray bytes = nativePath(path);
+    QByteArray bytes;
     struct stat st;
-    return !bytes.isEmpty() && !bytes.contains('\0') && ::stat(bytes.constData(), &st) == 0 && S_ISDIR(st.st_mode);
+    return resolve(path, true, &bytes, &st) && S_ISDIR(st.st_mode);
 }
 
 qint64 fileSize(const QString& path)
 {
-    const QByteArray bytes = nativePath(path);
+    QByteArray bytes;
     struct stat st;
-    if (bytes.isEmpty() || bytes.contains('\0') || ::stat(bytes.constData(), &st) != 0 || !S_ISREG(st.st_mode))
-        return -1;
-    return st.st_size;
+    return resolve(path, true, &bytes, &st) && S_ISREG(st.st_mode) ? qint64(st.st_size) : -1;
 }
 
 bool remove(const QString& path)

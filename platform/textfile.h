@@ -2,6 +2,7 @@
 // Reading and writing whole text files: lists, title lists, shortcuts and language files; and the names
 // of files in the bytes the file system knows them by.
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QFile>
 #include <QString>
 #include <QStringList>
@@ -38,7 +39,11 @@ bool readLines(const QString& path, QStringList* lines);
 
 // The text of one name (or path) in the file system's bytes: its UTF-8 where the bytes are valid UTF-8,
 // else Windows-1252; `isUtf8` tells which. Remembers nothing, so it may run on any thread.
-QString nameText(const QByteArray& name, bool* isUtf8 = nullptr);
+QString nameText(QByteArrayView name, bool* isUtf8 = nullptr);
+
+// The text of a whole path in the file system's bytes, each name ("/" between them) read on its own by
+// nameText; the path is remembered with its bytes (see remember).
+QString pathText(const QByteArray& path);
 
 // Remembers that the path `text` names the file `bytes` (a folder's entry as listed), so that nativePath
 // gives those bytes. Nothing is kept when the bytes are the text's UTF-8.
@@ -50,10 +55,11 @@ void forgetNames();
 // The name by which the file system knows `path`, the first of these that names a file: the bytes the
 // path was read or listed in this run, its UTF-8, its Windows-1252 bytes (of the whole path, else folder
 // by folder, each folder in whichever of the two exists). When none exists: the remembered bytes, else
-// the UTF-8. A path of ASCII alone is its own bytes, and no file is looked at for it.
+// the UTF-8. A path of ASCII alone (or whose letters beyond ASCII the code page has not) is its UTF-8,
+// and no file is looked at for it.
 QByteArray nativePath(const QString& path);
 
-// The file system's answers about `path`, by nativePath.
+// The file system's answers about `path`, by the rule of nativePath (each looks the name up once).
 bool exists(const QString& path);      // a file or folder (a link counts when it leads to one)
 bool isFolder(const QString& path);    // a folder, or a link to one
 qint64 fileSize(const QString& path);  // the size of a file (or of a link's file), -1 for no file

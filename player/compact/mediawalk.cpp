@@ -115,7 +115,7 @@ bool Wildcard::matches(const char* name, size_t length) const
 {
     if (ascii_)
         return globWithExtension(bytes_.data(), bytes_.size(), name, length);
-    return matches(TextFile::nameText(QByteArray(name, qsizetype(length))));
+    return matches(TextFile::nameText(QByteArrayView(name, qsizetype(length))));
 }
 
 bool Wildcard::matches(const QString& name) const
@@ -256,7 +256,8 @@ void MediaWalk::run(std::vector<Root> roots, Wildcard pattern, Mode mode)
                         continue;
                     // Each name is read on its own: a folder in UTF-8 may hold a name in the old code page.
                     bool utf8 = true;
-                    batch.append(here.text + TextFile::nameText(QByteArray::fromStdString(e.name), &utf8));
+                    const QByteArrayView name(e.name.data(), qsizetype(e.name.size()));
+                    batch.append(here.text + TextFile::nameText(name, &utf8));
                     if (!utf8 || !here.utf8)
                         foreign.append({batch.last(), QByteArray::fromStdString(here.path + e.name)});
                     if (batch.size() >= 4096)
@@ -267,7 +268,8 @@ void MediaWalk::run(std::vector<Root> roots, Wildcard pattern, Mode mode)
             for (auto it = entries.rbegin(); it != entries.rend(); ++it) {
                 if (it->folder && it->name[0] != '.') {
                     bool utf8 = true;
-                    const QString text = here.text + TextFile::nameText(QByteArray::fromStdString(it->name), &utf8) + QLatin1Char('/');
+                    const QByteArrayView name(it->name.data(), qsizetype(it->name.size()));
+                    const QString text = here.text + TextFile::nameText(name, &utf8) + QLatin1Char('/');
                     stack.push_back({here.path + it->name + '/', text, utf8 && here.utf8, false});
                 }
             }
