@@ -49,9 +49,14 @@ QStringList droppedFiles(const QMimeData* data)
     QStringList files;
     if (!data || !data->hasUrls())
         return files;
-    for (const QUrl& url : data->urls())
-        if (url.isLocalFile() && !url.toLocalFile().isEmpty())
-            files << url.toLocalFile();
+    for (const QUrl& url : data->urls()) {
+        if (!url.isLocalFile() || url.toLocalFile().isEmpty())
+            continue;
+        // A name in other bytes than UTF-8 comes percent-encoded: it is listed by its text and plays by
+        // those bytes.
+        const QByteArray bytes = QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1());
+        files << (url.host().isEmpty() ? TextFile::pathText(bytes) : url.toLocalFile());
+    }
     return files;
 }
 
