@@ -377,9 +377,11 @@ bool openForReading(QFile& file, const QString& path)
     // QFile opens a name by its UTF-8: a name in other bytes is opened here and handed over.
     if (bytes.contains('\0'))
         return false;
-    const int fd = ::open(bytes.constData(), O_RDONLY | O_CLOEXEC);
+    // Opened without waiting (a pipe of that name has no writer to wait for), then read as usual.
+    const int fd = ::open(bytes.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
         return false;
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
         ::close(fd);
         return false;

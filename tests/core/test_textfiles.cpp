@@ -6,6 +6,7 @@
 #include "tests/support/testenv.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QRandomGenerator>
 #include <QtTest>
 #include <cstdio>
@@ -253,6 +254,21 @@ private slots:
         QCOMPARE(TextFile::remove(path), !onDisk.isEmpty());
         QVERIFY(!onDisk.isEmpty() || !TextFile::isFolder(path));
         removeBelow(root);
+    }
+
+    // A pipe whose name is not UTF-8 is opened without waiting for a writer.
+    void aPipeOfSuchANameIsNotWaitedOn()
+    {
+        TestEnv env;
+        const QByteArray pipe = QFile::encodeName(env.root()) + "/caf\xe9.pls";
+        QVERIFY(::mkfifo(pipe.constData(), 0644) == 0);
+        QElapsedTimer clock;
+        clock.start();
+        QStringList lines{"before"};
+        TextFile::readLines(env.root() + QString::fromUtf8("/café.pls"), &lines);
+        QVERIFY(lines.isEmpty());
+        QVERIFY(clock.elapsed() < 2000);
+        ::unlink(pipe.constData());
     }
 
     // A folder's entries are listed whatever their bytes, each as the text it is shown by, and each path
