@@ -327,6 +327,27 @@ private slots:
         QCOMPARE(entriesOn(shortcuts), QByteArrayList{});
     }
 
+    // A language file of such a name is listed by the language chooser, gives its texts, and gives them
+    // again in the next run.
+    void aLanguageFileOfSuchANameIsRead_data() { nameRows(); }
+    void aLanguageFileOfSuchANameIsRead()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, text);
+        Form1& f = fresh(bytes, text);
+        QVERIFY(writeRaw(QFile::encodeName(fx.env->home()) + "/" + bytes + ".ini", "[language]\r\nfile=Datei\r\n"));
+        Form7& w = Form7::instance();
+        QCOMPARE(w.File1->items(), QStringList{text + ".ini"});
+        w.File1->setListIndex(0);
+        w.Command1_Click();
+        QCOMPARE(f.fl->title(), QStringLiteral("Datei"));
+        releaseWindows();
+        TextFile::forgetNames();
+        SettingsStore::reset();
+        Module1::Main(QString());
+        QCOMPARE(Form1::instance().fl->title(), QStringLiteral("Datei"));
+    }
+
     // --- stored, and played in the next run ---
 
     // The file is found in an old list in its own bytes (which played before the settings kept it), or
