@@ -160,11 +160,11 @@ class ForeignNamesTest : public QObject {
         return d;
     }
 
-    // The rows of the search for "*.wav" over the drives.
-    static find& searched()
+    // The search window after a search for `pattern` over the drives.
+    static find& searched(const QString& pattern = QStringLiteral("*.wav"))
     {
         find& w = find::instance();
-        Dialogs::answer(QStringLiteral("*.wav"));
+        Dialogs::answer(pattern);
         w.mnuFindFiles->trigger();
         return w;
     }
@@ -215,8 +215,9 @@ private slots:
         s.Dir1->setPath(folder);  // each mode has its own folder
         QCOMPARE(s.File1->items(), QStringList{text + ".m3u"});
 
-        // The media search.
+        // The media search, by the extension and by the name's own letters.
         QCOMPARE(searched().List1->items(), QStringList{wav});
+        QCOMPARE(searched(text + ".W*").List1->items(), QStringList{wav});
     }
 
     // --- played ---
