@@ -70,7 +70,9 @@ quint64 parses = 0;
 const Keys& keysOf(const QString& path, const QString& section)
 {
     struct stat st = {};
-    const bool isFile = ::stat(QFile::encodeName(path).constData(), &st) == 0 && S_ISREG(st.st_mode);
+    // By the bytes of the file's name, as the language chooser lists it.
+    const QByteArray name = TextFile::nativePath(path);
+    const bool isFile = !name.contains('\0') && ::stat(name.constData(), &st) == 0 && S_ISREG(st.st_mode);
     if (path != cache.path || isFile != cache.isFile || (isFile && !sameFile(st, cache.st))) {
         cache.path = path;
         cache.st = st;

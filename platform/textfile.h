@@ -1,6 +1,9 @@
 #pragma once
-// Reading and writing whole text files: lists, title lists, shortcuts and language files.
+// Reading and writing whole text files: lists, title lists, shortcuts and language files; and the names
+// of files in the bytes the file system knows them by.
 #include <QByteArray>
+#include <QByteArrayView>
+#include <QFile>
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -32,13 +35,41 @@ QStringList decodeLines(const QByteArray& bytes);
 // or is no regular file.
 bool readLines(const QString& path, QStringList* lines);
 
-// The name by which the file system knows `path`: the bytes it was read in, unless no file has those
-// bytes as its name and one has its UTF-8 (a list in the old code page for files renamed to UTF-8 since).
+// --- names of files ---
+// The file system names a file in bytes, which need not be UTF-8. A name that is not is shown as its
+// Windows-1252 text (decode()), which maps back to the same bytes one to one, so a name stored as text
+// (a setting, a list in UTF-8) finds its file again in a later run.
+
+// The text of one name (or path) in the file system's bytes: its UTF-8 where the bytes are valid UTF-8,
+// else Windows-1252; `isUtf8` tells which. Remembers nothing, so it may run on any thread.
+QString nameText(QByteArrayView name, bool* isUtf8 = nullptr);
+
+// The text of a whole path in the file system's bytes, each name ("/" between them) read on its own by
+// nameText; the path is remembered with its bytes (see remember).
+QString pathText(const QByteArray& path);
+
+// Remembers that the path `text` names the file `bytes` (a folder's entry as listed), so that nativePath
+// gives those bytes. Nothing is kept when the bytes are the text's UTF-8.
+void remember(const QString& text, const QByteArray& bytes);
+
+// Forgets the bytes of every line read and name listed so far (tests: what a new run knows).
+void forgetNames();
+
+// The name by which the file system knows `path`, the first of these that names a file: the bytes the
+// path was read or listed in this run, its UTF-8, its Windows-1252 bytes (of the whole path, else folder
+// by folder, each folder in whichever of the two exists). When none exists: the remembered bytes, else
+// the UTF-8. A path of ASCII alone (or whose letters beyond ASCII the code page has not) is its UTF-8,
+// and no file is looked at for it.
 QByteArray nativePath(const QString& path);
 
-// The text of a name given in bytes (a command line), decoded as decodeLines decodes a line and with
-// its bytes remembered the same way, so that the name opens its file and is written back in its bytes.
-QString decodeName(const QByteArray& bytes);
+// The file system's answers about `path`, by the rule of nativePath (each looks the name up once).
+bool exists(const QString& path);      // a file or folder (a link counts when it leads to one)
+bool isFolder(const QString& path);    // a folder, or a link to one
+qint64 fileSize(const QString& path);  // the size of a file (or of a link's file), -1 for no file
+bool remove(const QString& path);      // deletes the file; false when it cannot
+// Opens `file` for reading on the file `path` names. Its name is `path` when QFile could open it so; a file
+// opened by other bytes than the path's UTF-8 is open without a name.
+bool openForReading(QFile& file, const QString& path);  // a regular file only: never a pipe or a device
 
 // Whether `line` can stand as one line of a file: it holds no CR and no LF.
 bool isOneLine(const QString& line);

@@ -91,8 +91,14 @@ QByteArray partName(const QByteArray& folder, const QByteArray& base)
 
 bool read(const QString& path, QByteArray* bytes, QString* error)
 {
+    return readName(QFile::encodeName(path), bytes, error);
+}
+
+bool readName(const QByteArray& name, QByteArray* bytes, QString* error)
+{
     bytes->clear();
-    const QByteArray name = QFile::encodeName(path);
+    if (name.isEmpty() || name.contains('\0'))
+        return fail(error, QStringLiteral("no file has that name"));
     // Looked at first, so that a device is not even opened (some do things when opened), and again once
     // open: the name may have been given to another file meanwhile. Opened without waiting, so that a
     // named pipe with nobody writing to it cannot hold the caller.
@@ -136,7 +142,14 @@ bool read(const QString& path, QByteArray* bytes, QString* error)
 
 bool write(const QString& path, const QByteArray& bytes, QString* error, Access access)
 {
-    const QByteArray target = finalName(QFile::encodeName(path));
+    return writeName(QFile::encodeName(path), bytes, error, access);
+}
+
+bool writeName(const QByteArray& name, const QByteArray& bytes, QString* error, Access access)
+{
+    if (name.isEmpty() || name.contains('\0'))
+        return fail(error, QStringLiteral("no file can have that name"));
+    const QByteArray target = finalName(name);
     const qsizetype slash = target.lastIndexOf('/');
     const QByteArray folder = slash < 0 ? QByteArray() : target.left(slash + 1);
     const QByteArray base = target.mid(slash + 1);

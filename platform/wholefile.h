@@ -16,6 +16,8 @@ enum class Access {
 // socket or a folder fails at once, as a file that cannot be read does. Returns false, with `bytes`
 // empty and the reason in words in `error`, when it cannot be read.
 bool read(const QString& path, QByteArray* bytes, QString* error = nullptr);
+// read() of the file the file system knows by the bytes `name`.
+bool readName(const QByteArray& name, QByteArray* bytes, QString* error = nullptr);
 
 // Writes `bytes` as the whole file at `path` (a symbolic link: its target). The bytes go to a new file
 // beside it, every write is checked, the new file is flushed to the disk and closed, and only then is it
@@ -25,6 +27,9 @@ bool read(const QString& path, QByteArray* bytes, QString* error = nullptr);
 // file there before is left as it was, and false is returned with the reason in words in `error`
 // (the system's own, such as "No space left on device").
 bool write(const QString& path, const QByteArray& bytes, QString* error = nullptr, Access access = Access::Usual);
+// write() to the file the file system knows by the bytes `name`.
+bool writeName(const QByteArray& name, const QByteArray& bytes, QString* error = nullptr,
+               Access access = Access::Usual);
 
 // Copies the regular file `from` to `to` byte for byte by read() and write().
 bool copy(const QString& from, const QString& to, QString* error = nullptr);

@@ -6,13 +6,13 @@
 #include "platform/dialogs.h"
 #include "platform/media/mediaplayer.h"
 #include "platform/media/realaudio.h"
+#include "platform/textfile.h"
 #include "player/rmf.h"
 #include "player/she.h"
 #include "ui/twips.h"
 
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QFileInfo>
 #include <QMimeData>
 #include <QPointer>
 #include <QScrollBar>
@@ -49,9 +49,14 @@ QStringList droppedFiles(const QMimeData* data)
     QStringList files;
     if (!data || !data->hasUrls())
         return files;
-    for (const QUrl& url : data->urls())
-        if (url.isLocalFile() && !url.toLocalFile().isEmpty())
-            files << url.toLocalFile();
+    for (const QUrl& url : data->urls()) {
+        if (!url.isLocalFile() || url.toLocalFile().isEmpty())
+            continue;
+        // A name in other bytes than UTF-8 comes percent-encoded: it is listed by its text and plays by
+        // those bytes.
+        const QByteArray bytes = QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1());
+        files << (url.host().isEmpty() ? TextFile::pathText(bytes) : url.toLocalFile());
+    }
     return files;
 }
 
@@ -158,10 +163,11 @@ void Form1::List2_MouseMove(int button, int shift, double x, double y)
         return;
     }
     const QString path = List1->List(row);
-    const QFileInfo info(path);
-    if (path.isEmpty() || !info.isFile())
+    // By the name's own bytes, as the row plays.
+    const qint64 size = path.isEmpty() ? -1 : TextFile::fileSize(path);
+    if (size < 0)
         return;  // nothing to measure: the tooltip stays as it was
-    List2->setToolTipText(SHE::FileNameOf(path) + QStringLiteral(" Size:") + megabytes(info.size()) +
+    List2->setToolTipText(SHE::FileNameOf(path) + QStringLiteral(" Size:") + megabytes(size) +
                           QStringLiteral(" MB"));
 }
 

@@ -11,8 +11,6 @@
 #include <QCoreApplication>
 #include <QRandomGenerator>
 
-#include <sys/stat.h>
-
 namespace {
 
 QString rowText(int index, const QString& path)
@@ -118,11 +116,7 @@ void Form1::playListRow(int row)
 qint64 Form1::CF(const QString& FN)
 {
     // By the name's own bytes: a path read from a list in the old code page names its file in those.
-    const QByteArray name = TextFile::nativePath(FN);
-    struct stat st;
-    if (name.isEmpty() || name.contains('\0') || ::stat(name.constData(), &st) != 0 || !S_ISREG(st.st_mode))
-        return 0;
-    return st.st_size;
+    return qMax<qint64>(0, TextFile::fileSize(FN));
 }
 
 void Form1::ShuffleNext()

@@ -496,7 +496,7 @@ void Form2::Command3_Click()
 void Form2::deleteShortcut(const QString& name)
 {
     const QString path = shortcutFolder() + name;
-    if (!QFile::remove(path) && QFileInfo::exists(path))
+    if (!TextFile::remove(path) && TextFile::exists(path))
         Dialogs::MsgBox(QStringLiteral("[") + name + QStringLiteral("] ") +
                             SHE::LangText(QStringLiteral("shortcutnotdeleted"), QStringLiteral(" the shortcut could not be deleted.")),
                         Dialogs::OKOnly, SHE::LangText(QStringLiteral("error"), QStringLiteral("Error")), this);

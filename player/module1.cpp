@@ -268,7 +268,7 @@ SingleInstance::Outcome ClaimPlayer(const QByteArray& commandLine)
     QString error;
     const SingleInstance::Outcome o = SingleInstance::claim(
         instanceKey(), fromTheRoot(commandLine),
-        [](const QByteArray& handed) { takeHandedOver(TextFile::decodeName(handed)); }, &error);
+        [](const QByteArray& handed) { takeHandedOver(TextFile::pathText(handed)); }, &error);
     if (o == SingleInstance::Outcome::NoAnswer)
         qWarning("PellumPlayer: a player runs already but did not take the command line: %s", qPrintable(error));
     else if (o == SingleInstance::Outcome::Unguarded)
@@ -452,7 +452,7 @@ int run(int argc, char** argv)
         break;
     }
     SessionEnd::watch([](const std::function<bool()>& mayAsk) { EndSession(mayAsk); });
-    Main(TextFile::decodeName(commandLine));
+    Main(TextFile::pathText(commandLine));
     // For start-up measurements: leave as soon as the first window has been shown and painted.
     if (qEnvironmentVariableIsSet("PELLUM_QUIT_WHEN_SHOWN"))
         QTimer::singleShot(0, &app, [] { QCoreApplication::exit(0); });

@@ -8,8 +8,6 @@
 #include <QRegularExpression>
 #include <vector>
 
-#include <unistd.h>
-
 namespace SHE {
 
 QString LangText(const QString& key, const QString& defaultValue)
@@ -38,7 +36,7 @@ bool IsMissingFile(const QString& path)
         return false;
     // By the name's own bytes (a row from a list in the old code page names its file in those); no file
     // is named with a NUL.
-    return path.contains(QChar(0)) || ::access(TextFile::nativePath(path).constData(), F_OK) != 0;
+    return !TextFile::exists(path);
 }
 
 QRegion MakeSkinRegion(const QImage& picture)

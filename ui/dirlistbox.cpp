@@ -1,6 +1,7 @@
 #include "ui/dirlistbox.h"
 
 #include "platform/drives/drives.h"
+#include "platform/folderentries.h"
 
 #include <QDir>
 #include <QKeyEvent>
@@ -58,11 +59,9 @@ void DirListBox::Refresh()
             rows.append(QString(depth * 2, QLatin1Char(' ')) + (f == QLatin1String("/") ? f : QFileInfo(f).fileName()));
             ++depth;
         }
-        QDir dir(path_);
-        const QStringList subs =
-            dir.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase);
-        for (const QString& s : subs) {
-            folders_.append(normal(dir.filePath(s)));
+        const QString prefix = path_.endsWith(QLatin1Char('/')) ? path_ : path_ + QLatin1Char('/');
+        for (const QString& s : FolderEntries::folders(path_)) {
+            folders_.append(normal(prefix + s));
             rows.append(QString(depth * 2, QLatin1Char(' ')) + s);
         }
     }

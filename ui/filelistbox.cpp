@@ -1,6 +1,7 @@
 #include "ui/filelistbox.h"
 
-#include <QDir>
+#include "platform/folderentries.h"
+
 #include <QMouseEvent>
 
 #include "ui/twips.h"
@@ -23,12 +24,9 @@ void FileListBox::Refresh()
     Clear();
     if (path_.isEmpty())
         return;
-    QDir dir(path_);
-    // Patterns match without regard to case, as the names of files written elsewhere need.
-    dir.setNameFilters(pattern_.split(QLatin1Char(';'), Qt::SkipEmptyParts));
-    dir.setFilter(QDir::Files | QDir::Hidden);
-    dir.setSorting(QDir::Name | QDir::IgnoreCase);
-    AddItems(dir.entryList());
+    // Patterns match without regard to case, as the names of files written elsewhere need. Names in
+    // other bytes than UTF-8 are listed too, and their paths open by those bytes.
+    AddItems(FolderEntries::files(path_, pattern_.split(QLatin1Char(';'), Qt::SkipEmptyParts)));
 }
 
 void FileListBox::setMultiSelect(bool on)

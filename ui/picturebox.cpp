@@ -1,5 +1,9 @@
 #include "ui/picturebox.h"
 
+#include "platform/textfile.h"
+
+#include <QFile>
+#include <QFileInfo>
 #include <QImageReader>
 #include <QMouseEvent>
 #include <QPainter>
@@ -57,9 +61,28 @@ void PictureBox::Cls()
     update();
 }
 
+void PictureBox::openReader(QImageReader& reader, QFile& file, const QString& path)
+{
+    TextFile::openForReading(file, path);
+    reader.setDevice(&file);
+    // A file opened by other bytes has no name to take the extension from.
+    if (file.fileName().isEmpty())
+        reader.setFormat(QFileInfo(path).suffix().toLower().toLatin1());
+}
+
+QImage PictureBox::read(const QString& path)
+{
+    QFile file;
+    QImageReader reader;
+    openReader(reader, file, path);
+    return reader.read();
+}
+
 QImage PictureBox::load(const QString& path)
 {
-    QImageReader reader(path);
+    QFile file;
+    QImageReader reader;
+    openReader(reader, file, path);
     reader.setAutoTransform(true);
     const QImage read = reader.read();
     if (read.isNull())

@@ -5,6 +5,9 @@
 #include <QImage>
 #include <QWidget>
 
+class QFile;
+class QImageReader;
+
 class PictureBox : public QWidget {
     Q_OBJECT
 public:
@@ -31,6 +34,12 @@ public:
     // Loads a picture file into an image of the box's pixel format, transparent parts over black. A
     // file that is no picture, or cannot be read, gives a null image.
     static QImage load(const QString& path);
+    // Reads a picture file as it is stored, by the bytes of its name. A null image when it cannot.
+    static QImage read(const QString& path);
+    // Points `reader` at the picture file `path`, opened in `file` by the bytes of its name
+    // (TextFile::openForReading). The format is found as for a reader given the name: by the name's
+    // extension, else by the content.
+    static void openReader(QImageReader& reader, QFile& file, const QString& path);
 
 protected:
     void paintEvent(QPaintEvent* e) override;

@@ -1,5 +1,7 @@
 #include "platform/desktop/shell.h"
 
+#include "platform/textfile.h"
+
 #include <QDesktopServices>
 #include <QFileInfo>
 #include <QProcess>
@@ -62,12 +64,16 @@ bool openDocument(const QString& pathOrAddress)
         }
         return openUrl(url);
     }
-    const QFileInfo fi(pathOrAddress);
-    if (!fi.exists()) {
+    if (!TextFile::exists(pathOrAddress)) {
         qWarning("Shell: %s does not exist", qPrintable(pathOrAddress));
         return false;
     }
-    return openUrl(QUrl::fromLocalFile(fi.absoluteFilePath()));
+    const QString path = QFileInfo(pathOrAddress).absoluteFilePath();
+    // A name in other bytes than UTF-8 goes in the address as those bytes, percent-encoded.
+    const QByteArray bytes = TextFile::nativePath(path);
+    if (bytes != path.toUtf8())
+        return openUrl(QUrl::fromEncoded("file://" + bytes.toPercentEncoding("/")));
+    return openUrl(QUrl::fromLocalFile(path));
 }
 
 bool startMixer()

@@ -1,5 +1,7 @@
 #include "platform/drives/drives.h"
 
+#include "platform/textfile.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -251,7 +253,7 @@ int GetDriveType(const QString& root)
     return d ? d->type : NoRootDir;
 }
 
-bool FolderExists(const QString& path) { return !path.isEmpty() && QFileInfo(path).isDir(); }
+bool FolderExists(const QString& path) { return !path.isEmpty() && TextFile::isFolder(path); }
 
 quint32 serialOfDescriptor(const QByteArray& descriptor)
 {

@@ -52,7 +52,8 @@ QString nativeFolder(const QString& folder);
 // The drive type of `root` (as find() reads it), or NoRootDir when no drive answers to it.
 int GetDriveType(const QString& root);
 
-// Whether `path` names an existing folder. The empty text is no folder.
+// Whether `path` names an existing folder, by the bytes of its name (TextFile::nativePath). The empty
+// text is no folder.
 bool FolderExists(const QString& path);
 
 // The volume serial number of a 2048-byte ISO 9660 primary volume descriptor, computed as the original

@@ -1,5 +1,7 @@
 #include "platform/flash/shockwaveflash.h"
 
+#include "platform/textfile.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QPainter>
@@ -25,19 +27,20 @@ void ShockwaveFlash::setMovie(const QString& path)
         update();
         return;
     }
-    QFile f(path);
-    const QFileInfo fi(path);
-    if (!fi.exists())
+    // By the name's own bytes: a movie named in other bytes than UTF-8 is read as it was listed.
+    QFile f;
+    const qint64 size = TextFile::fileSize(path);
+    if (!TextFile::exists(path))
         problem_ = tr("The file cannot be found.");
-    else if (!fi.isFile())
+    else if (size < 0)
         problem_ = tr("This is not a file.");
-    else if (!f.open(QIODevice::ReadOnly))
+    else if (!TextFile::openForReading(f, path))
         problem_ = tr("The file cannot be read: %1").arg(f.errorString());
     else {
         header_ = readSwfHeader(f.read(kReadLimit));
-        if (header_.ok && header_.compression == 'F' && quint64(fi.size()) < header_.fileLength)
+        if (header_.ok && header_.compression == 'F' && quint64(size) < header_.fileLength)
             problem_ = tr("The file is shorter (%1 bytes) than its header states (%2 bytes).")
-                           .arg(fi.size())
+                           .arg(size)
                            .arg(header_.fileLength);
     }
     update();

@@ -1,7 +1,8 @@
 #include "platform/media/mediaaddress.h"
 
+#include "platform/textfile.h"
+
 #include <QDir>
-#include <QFileInfo>
 #include <QUrl>
 
 namespace {
@@ -42,7 +43,7 @@ QString engineName(const QString& name)
         // The windows write "file://" and the path as it is, not percent-encoded, so a name holding "#"
         // or "%" is not read as an address while a file of that literal name exists.
         path = name.mid(7);
-        if (!QFileInfo::exists(path)) {
+        if (!TextFile::exists(path)) {
             const QUrl url(name);
             if (url.isLocalFile())
                 path = url.toLocalFile();

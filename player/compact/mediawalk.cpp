@@ -1,6 +1,7 @@
 #include "player/compact/mediawalk.h"
 
-#include <QFile>
+#include "platform/textfile.h"
+
 #include <QMutexLocker>
 
 #include <algorithm>
@@ -114,7 +115,7 @@ bool Wildcard::matches(const char* name, size_t length) const
 {
     if (ascii_)
         return globWithExtension(bytes_.data(), bytes_.size(), name, length);
-    return matches(QString::fromUtf8(name, qsizetype(length)));
+    return matches(TextFile::nameText(QByteArrayView(name, qsizetype(length))));
 }
 
 bool Wildcard::matches(const QString& name) const
@@ -147,25 +148,33 @@ void MediaWalk::start(const QStringList& roots, const QString& pattern, Mode mod
     running_ = true;
     folders_ = 0;
     files_ = 0;
-    std::vector<std::string> native;
+    std::vector<Root> native;
     for (const QString& r : roots)
-        native.push_back(QFile::encodeName(r).toStdString());
+        native.push_back({TextFile::nativePath(r).toStdString(), r});
     thread_ = std::thread(&MediaWalk::run, this, std::move(native), Wildcard(pattern), mode);
 }
 
 QStringList MediaWalk::takeMatches()
 {
-    QMutexLocker lock(&mutex_);
-    return std::exchange(pending_, QStringList());
+    QList<Foreign> foreign;
+    QStringList matches;
+    {
+        QMutexLocker lock(&mutex_);
+        matches = std::exchange(pending_, QStringList());
+        foreign = std::exchange(pendingForeign_, QList<Foreign>());
+    }
+    for (const Foreign& f : foreign)
+        TextFile::remember(f.text, f.bytes);
+    return matches;
 }
 
 QString MediaWalk::folder() const
 {
     QMutexLocker lock(&mutex_);
-    return QFile::decodeName(QByteArray::fromStdString(folder_));
+    return folder_;
 }
 
-void MediaWalk::publish(QStringList& batch)
+void MediaWalk::publish(QStringList& batch, QList<Foreign>& foreign)
 {
     if (batch.isEmpty())
         return;
@@ -174,28 +183,34 @@ void MediaWalk::publish(QStringList& batch)
         pending_.swap(batch);
     else
         pending_.append(batch);
+    pendingForeign_.append(foreign);
     batch.clear();
+    foreign.clear();
 }
 
-void MediaWalk::run(std::vector<std::string> roots, Wildcard pattern, Mode mode)
+void MediaWalk::run(std::vector<Root> roots, Wildcard pattern, Mode mode)
 {
     // Folders are known by device and inode, so a folder reached again through a link or a second
     // mount is not walked again.
     std::set<std::pair<dev_t, ino_t>> walked;
     std::vector<Entry> entries;
     QStringList batch;
+    QList<Foreign> foreign;
+    // A folder in its bytes and in the text it is shown by; `utf8` when the bytes are the text's UTF-8.
     struct Pending {
         std::string path;
+        QString text;
+        bool utf8;
         bool root;
     };
-    for (const std::string& root : roots) {
-        std::vector<Pending> stack{{root, true}};
+    for (const Root& root : roots) {
+        std::vector<Pending> stack{{root.bytes, root.text, root.text.toUtf8().toStdString() == root.bytes, true}};
         while (!stack.empty() && !stop_.load(std::memory_order_relaxed)) {
             const Pending here = std::move(stack.back());
             stack.pop_back();
             {
                 QMutexLocker lock(&mutex_);
-                folder_ = here.path;
+                folder_ = here.text;
             }
             const int fd = ::open(here.path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
             if (fd < 0)
@@ -239,15 +254,25 @@ void MediaWalk::run(std::vector<std::string> roots, Wildcard pattern, Mode mode)
                         break;
                     if (!pattern.matches(e.name.data(), e.name.size()))
                         continue;
-                    batch.append(QFile::decodeName(QByteArray::fromStdString(here.path + e.name)));
+                    // Each name is read on its own: a folder in UTF-8 may hold a name in the old code page.
+                    bool utf8 = true;
+                    const QByteArrayView name(e.name.data(), qsizetype(e.name.size()));
+                    batch.append(here.text + TextFile::nameText(name, &utf8));
+                    if (!utf8 || !here.utf8)
+                        foreign.append({batch.last(), QByteArray::fromStdString(here.path + e.name)});
                     if (batch.size() >= 4096)
-                        publish(batch);
+                        publish(batch, foreign);
                 }
-                publish(batch);
+                publish(batch, foreign);
             }
-            for (auto it = entries.rbegin(); it != entries.rend(); ++it)
-                if (it->folder && it->name[0] != '.')
-                    stack.push_back({here.path + it->name + '/', false});
+            for (auto it = entries.rbegin(); it != entries.rend(); ++it) {
+                if (it->folder && it->name[0] != '.') {
+                    bool utf8 = true;
+                    const QByteArrayView name(it->name.data(), qsizetype(it->name.size()));
+                    const QString text = here.text + TextFile::nameText(name, &utf8) + QLatin1Char('/');
+                    stack.push_back({here.path + it->name + '/', text, utf8 && here.utf8, false});
+                }
+            }
         }
     }
     running_ = false;

@@ -23,7 +23,7 @@ class Wildcard {
 public:
     explicit Wildcard(const QString& pattern);
     bool matches(const QString& name) const;
-    // `name` in the file system's bytes (UTF-8).
+    // `name` in the file system's bytes (read as TextFile::nameText does).
     bool matches(const char* name, size_t length) const;
 
 private:
@@ -52,7 +52,9 @@ public:
     void wait();
     bool running() const { return running_.load(); }
 
-    // What was listed since the last call, in the order found.
+    // What was listed since the last call, in the order found. A path whose bytes are not UTF-8 is
+    // listed by its text and remembered with its bytes (TextFile::remember), so that it plays. Called on
+    // the thread that started the walk.
     QStringList takeMatches();
     // The folder being read (ending in "/"), empty before the first.
     QString folder() const;
@@ -65,14 +67,23 @@ signals:
     void finished();
 
 private:
-    void run(std::vector<std::string> roots, Wildcard pattern, Mode mode);
-    void publish(QStringList& batch);
+    struct Root {
+        std::string bytes;
+        QString text;
+    };
+    struct Foreign {
+        QString text;
+        QByteArray bytes;
+    };
+    void run(std::vector<Root> roots, Wildcard pattern, Mode mode);
+    void publish(QStringList& batch, QList<Foreign>& foreign);
 
     std::thread thread_;
     std::atomic<bool> stop_{false};
     std::atomic<bool> running_{false};
     std::atomic<qint64> folders_{0}, files_{0};
     mutable QMutex mutex_;
-    QStringList pending_;  // guarded by mutex_
-    std::string folder_;   // guarded by mutex_
+    QStringList pending_;           // guarded by mutex_
+    QList<Foreign> pendingForeign_;  // guarded by mutex_: the paths of pending_ in other bytes than UTF-8
+    QString folder_;                 // guarded by mutex_
 };

@@ -17,6 +17,7 @@
 #include "player/playlistfile.h"
 #include "player/she.h"
 #include "player/tools/form3.h"
+#include "ui/picturebox.h"
 #include "ui/twips.h"
 
 #include <QApplication>
@@ -247,8 +248,8 @@ void pellum::Form_Load()
 
     QImage picture;
     const QString skin = SettingsStore::GetSetting(QStringLiteral("skin"));
-    if (!skin.isEmpty() && QFile::exists(skin))
-        picture.load(skin);
+    if (!skin.isEmpty())
+        picture = PictureBox::read(skin);
     // A stored skin that is gone, no picture or too small for the controls leaves the built-in face.
     if (picture.isNull() || !HoldsControls(picture.size()))
         picture = BuiltInSkin();

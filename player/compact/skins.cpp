@@ -3,11 +3,13 @@
 #include "platform/dialogs.h"
 #include "platform/programfolder.h"
 #include "platform/settings.h"
+#include "platform/textfile.h"
 #include "platform/wholefile.h"
 #include "player/compact/pellum.h"
 #include "player/form1.h"
 #include "player/loadk.h"
 #include "player/she.h"
+#include "ui/picturebox.h"
 #include "ui/twips.h"
 
 #include <QDir>
@@ -67,7 +69,7 @@ void Skins::File1_Click()
     if (File1->FileName().isEmpty())
         return;
     SelectedSkin = File1->Path() + QLatin1Char('/') + File1->FileName();
-    const QPixmap preview(SelectedSkin);
+    const QPixmap preview = QPixmap::fromImage(PictureBox::read(SelectedSkin));
     Image1->setPixmap(preview.isNull() ? QPixmap()
                                        : preview.scaled(Image1->size(), Qt::KeepAspectRatio, Qt::SmoothTransformation));
 }
@@ -76,7 +78,9 @@ void Skins::Command1_Click()
 {
     if (SelectedSkin.isEmpty())
         return;
-    QImageReader reader(SelectedSkin);
+    QFile file;
+    QImageReader reader;
+    PictureBox::openReader(reader, file, SelectedSkin);
     const QImage picture = reader.read();
     if (picture.isNull()) {
         // The compact window and the setting stay as they were.
@@ -142,6 +146,6 @@ void Skins::Command5_Click()
 {
     if (SelectedSkin.isEmpty())
         return;
-    QFile::remove(SelectedSkin);
+    TextFile::remove(SelectedSkin);
     File1->Refresh();
 }

@@ -1,4 +1,6 @@
-// Decoding and splitting text files, writing them whole, and the profile rules of language files.
+// Decoding and splitting text files, writing them whole, the profile rules of language files, and the
+// names of files in other bytes than UTF-8.
+#include "platform/folderentries.h"
 #include "platform/profile.h"
 #include "platform/textfile.h"
 #include "platform/wholefile.h"
@@ -11,7 +13,10 @@
 #include <QRandomGenerator>
 #include <QtTest>
 #include <cstdio>
+#include <fcntl.h>
+#include <ftw.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -27,6 +32,27 @@ mode_t modeOf(const QString& path)
 {
     struct stat st;
     return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? st.st_mode & 07777 : mode_t(-1);
+}
+
+// Writes `contents` to the file of the raw name `path`, making its folders when missing.
+bool writeRaw(const QByteArray& path, const QByteArray& contents)
+{
+    for (qsizetype at = path.indexOf('/', 1); at > 0; at = path.indexOf('/', at + 1))
+        ::mkdir(path.left(at).constData(), 0755);
+    const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (fd < 0)
+        return false;
+    const bool ok = ::write(fd, contents.constData(), size_t(contents.size())) == ssize_t(contents.size());
+    return ::close(fd) == 0 && ok;
+}
+
+// Removes what is below `root`, names QDir cannot spell included.
+void removeBelow(const QByteArray& root)
+{
+    ::nftw(
+        root.constData(),
+        [](const char* path, const struct stat*, int, struct FTW* at) { return at->level > 0 ? ::remove(path) : 0; },
+        16, FTW_DEPTH | FTW_PHYS);
 }
 
 }  // namespace
@@ -372,6 +398,115 @@ private slots:
         QCOMPARE(out, QStringLiteral("Play"));
         Profile::GetPrivateProfileString("language", "file", "File", 100, path, &out);
         QCOMPARE(out, QStringLiteral("Fichier"));
+    }
+
+    // --- names of files ---
+
+    // A path kept as text (a setting, a list in UTF-8) finds the file whose name has other bytes than its
+    // UTF-8, in a run that never listed it: the file opened is that one.
+    void aNameKeptAsTextFindsItsFile_data()
+    {
+        QTest::addColumn<QByteArrayList>("onDisk");
+        QTest::addColumn<QString>("asked");
+        QTest::addColumn<QByteArray>("found");
+        QTest::newRow("latin-1") << QByteArrayList{"caf\xe9.wav"} << QString::fromUtf8("café.wav") << QByteArray("caf\xe9.wav");
+        QTest::newRow("latin-1 folder and file") << QByteArrayList{"\xe9t\xe9/caf\xe9.wav"} << QString::fromUtf8("été/café.wav")
+                                                 << QByteArray("\xe9t\xe9/caf\xe9.wav");
+        QTest::newRow("utf-8 folder, latin-1 file") << QByteArrayList{"\xc3\xa9t\xc3\xa9/caf\xe9.wav"}
+                                                    << QString::fromUtf8("été/café.wav")
+                                                    << QByteArray("\xc3\xa9t\xc3\xa9/caf\xe9.wav");
+        QTest::newRow("latin-1 folder, utf-8 file") << QByteArrayList{"\xe9t\xe9/caf\xc3\xa9.wav"}
+                                                    << QString::fromUtf8("été/café.wav")
+                                                    << QByteArray("\xe9t\xe9/caf\xc3\xa9.wav");
+        QTest::newRow("broken utf-8") << QByteArrayList{"bad\xc3(seq.wav"} << QString::fromUtf8("badÃ(seq.wav")
+                                      << QByteArray("bad\xc3(seq.wav");
+        QTest::newRow("code-page letters") << QByteArrayList{"\x80 \x99.wav"} << QString::fromUtf8("€ ™.wav")
+                                           << QByteArray("\x80 \x99.wav");
+        QTest::newRow("bytes the code page leaves undefined")
+            << QByteArrayList{"\x81\x8d\x8f\x90\x9d.wav"} << QString::fromUtf8("\u0081\u008d\u008f\u0090\u009d.wav")
+            << QByteArray("\x81\x8d\x8f\x90\x9d.wav");
+        QTest::newRow("utf-8") << QByteArrayList{"caf\xc3\xa9.wav"} << QString::fromUtf8("café.wav") << QByteArray("caf\xc3\xa9.wav");
+        QTest::newRow("both: utf-8 first") << QByteArrayList{"caf\xe9.wav", "caf\xc3\xa9.wav"} << QString::fromUtf8("café.wav")
+                                           << QByteArray("caf\xc3\xa9.wav");
+        QTest::newRow("beyond the code page") << QByteArrayList{"\xe6\x97\xa5.wav"} << QString::fromUtf8("日.wav")
+                                              << QByteArray("\xe6\x97\xa5.wav");
+        QTest::newRow("ascii") << QByteArrayList{"plain.wav"} << QStringLiteral("plain.wav") << QByteArray("plain.wav");
+        QTest::newRow("no such file: its utf-8") << QByteArrayList{} << QString::fromUtf8("café.wav") << QByteArray("caf\xc3\xa9.wav");
+    }
+    void aNameKeptAsTextFindsItsFile()
+    {
+        QFETCH(QByteArrayList, onDisk);
+        QFETCH(QString, asked);
+        QFETCH(QByteArray, found);
+        TestEnv env;
+        TextFile::forgetNames();
+        const QByteArray root = QFile::encodeName(env.root()) + '/';
+        for (const QByteArray& name : onDisk)
+            QVERIFY(writeRaw(root + name, name));
+        const QString path = env.root() + '/' + asked;
+        QCOMPARE(TextFile::nativePath(path), root + found);
+        QFile f;
+        QCOMPARE(TextFile::openForReading(f, path), !onDisk.isEmpty());
+        if (!onDisk.isEmpty())
+            QCOMPARE(f.readAll(), found);  // the file of those bytes, not another
+        f.close();
+        QCOMPARE(TextFile::exists(path), !onDisk.isEmpty());
+        QCOMPARE(TextFile::fileSize(path), onDisk.isEmpty() ? qint64(-1) : qint64(found.size()));
+        QCOMPARE(TextFile::remove(path), !onDisk.isEmpty());
+        QVERIFY(!onDisk.isEmpty() || !TextFile::isFolder(path));
+        removeBelow(root);
+    }
+
+    // A pipe whose name is not UTF-8 is opened without waiting for a writer.
+    void aPipeOfSuchANameIsNotWaitedOn()
+    {
+        TestEnv env;
+        const QByteArray pipe = QFile::encodeName(env.root()) + "/caf\xe9.pls";
+        QVERIFY(::mkfifo(pipe.constData(), 0644) == 0);
+        QElapsedTimer clock;
+        clock.start();
+        QStringList lines{"before"};
+        TextFile::readLines(env.root() + QString::fromUtf8("/café.pls"), &lines);
+        QVERIFY(lines.isEmpty());
+        QVERIFY(clock.elapsed() < 2000);
+        ::unlink(pipe.constData());
+    }
+
+    // A folder's entries are listed whatever their bytes, each as the text it is shown by, and each path
+    // listed opens the file listed.
+    void aFolderListsEveryName()
+    {
+        TestEnv env;
+        TextFile::forgetNames();
+        const QByteArray root = QFile::encodeName(env.path("t")) + '/';
+        const QByteArrayList files{"caf\xe9.txt", "bad\xc3(.txt", "\xc3\xbc" "ber.txt", "plain.txt", ".hidden",
+                                   "\xe9t\xe9/inner.txt", ".dot/x.txt"};
+        for (const QByteArray& name : files)
+            QVERIFY(writeRaw(root + name, name));
+        QVERIFY(::symlink("caf\xe9.txt", (root + "link.txt").constData()) == 0);
+        QVERIFY(::symlink("gone.txt", (root + "dangling.txt").constData()) == 0);
+        QVERIFY(::symlink("\xe9t\xe9", (root + "\xe9t\xe9 link").constData()) == 0);
+        QVERIFY(::mkfifo((root + "pipe.txt").constData(), 0644) == 0);
+        const QString folder = env.path("t");
+        // Files only (links to files too), hidden ones included, in name order.
+        const QStringList names = FolderEntries::files(folder);
+        QCOMPARE(names, (QStringList{".hidden", QString::fromUtf8("badÃ(.txt"), QString::fromUtf8("café.txt"), "link.txt",
+                                     "plain.txt", QString::fromUtf8("über.txt")}));
+        for (const QString& name : names) {
+            QFile f;
+            QVERIFY2(TextFile::openForReading(f, folder + '/' + name), qPrintable(name));
+            QCOMPARE(TextFile::nameText(f.readAll()), name == "link.txt" ? QString::fromUtf8("café.txt") : name);
+        }
+        QCOMPARE(FolderEntries::files(folder, {"*.TXT", "p*"}), (QStringList{QString::fromUtf8("badÃ(.txt"),
+                 QString::fromUtf8("café.txt"), "link.txt", "plain.txt", QString::fromUtf8("über.txt")}));
+        // Folders (links to folders too), hidden ones left out.
+        QCOMPARE(FolderEntries::folders(folder), (QStringList{QString::fromUtf8("été"), QString::fromUtf8("été link")}));
+        QCOMPARE(FolderEntries::files(folder + QString::fromUtf8("/été")), QStringList{"inner.txt"});
+        QFile inner;
+        QVERIFY(TextFile::openForReading(inner, folder + QString::fromUtf8("/été link/inner.txt")));
+        QCOMPARE(inner.readAll(), QByteArray("\xe9t\xe9/inner.txt"));
+        QVERIFY(FolderEntries::files(folder + "/nowhere").isEmpty());
+        removeBelow(root);
     }
 };
 
