@@ -12,6 +12,7 @@
 #include <QStandardPaths>
 
 #include <csignal>
+#include <sys/prctl.h>
 #include <sys/resource.h>
 
 namespace {
@@ -59,6 +60,8 @@ class ShutdownTest : public QObject {
         e.insert(QStringLiteral("PELLUM_NULL_OUTPUT"), QStringLiteral("1"));
         p.setProcessEnvironment(e);
         p.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        // It writes to the suite's own error output: should the suite die on a fault, it goes too.
+        p.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGKILL); });
         p.start(QStringLiteral(PELLUM_PROGRAM), args);
         QVERIFY(p.waitForStarted());
     }
@@ -95,7 +98,7 @@ private slots:
         const QString song = writeWav(fx.env->path("song.wav"), 30.0);
         QProcess p;
         startPlayer(p, {song});
-        QVERIFY(waitFor([&] { return loaded(); }));
+        QVERIFY(waitFor([&] { return loaded(); }, 15000));
         // Well before the background save: what is stored now comes from the exit.
         ::kill(pid_t(p.processId()), sig);
         QVERIFY(p.waitForFinished(10000));
