@@ -101,7 +101,7 @@ private slots:
         QVERIFY(waitFor([&] { return loaded(); }, 15000));
         // Well before the background save: what is stored now comes from the exit.
         ::kill(pid_t(p.processId()), sig);
-        QVERIFY(p.waitForFinished(10000));
+        QVERIFY(p.waitForFinished(scaledMs(10000)));
         QCOMPARE(p.exitStatus(), QProcess::NormalExit);
         QCOMPARE(p.exitCode(), 0);
         SettingsStore::reset();
@@ -214,7 +214,7 @@ private slots:
         if (loseDisplay) {
             xvfb.kill();
             xvfb.waitForFinished();
-            QVERIFY(p.waitForFinished(10000));
+            QVERIFY(p.waitForFinished(scaledMs(10000)));
         } else {
             p.kill();
             p.waitForFinished();
