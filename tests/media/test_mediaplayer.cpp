@@ -514,25 +514,38 @@ private slots:
     }
 
     // A clip opened ahead of time waits at its start, unnamed and silent in the members; naming it plays
-    // it on without opening it again; naming another file plays that one.
+    // it on without opening it again (also while it is still opening, and then it reads as playing);
+    // naming another file plays that one.
     void preparedClip_data()
     {
         QTest::addColumn<bool>("sameFile");
         QTest::addColumn<bool>("missing");
-        QTest::newRow("taken by its name") << true << false;
-        QTest::newRow("replaced by another file") << false << false;
-        QTest::newRow("missing file, then named") << true << true;
+        QTest::addColumn<bool>("atOnce");
+        QTest::newRow("taken by its name") << true << false << false;
+        QTest::newRow("taken by its name while it opens") << true << false << true;
+        QTest::newRow("replaced by another file") << false << false << false;
+        QTest::newRow("missing file, then named") << true << true << false;
     }
     void preparedClip()
     {
         QFETCH(bool, sameFile);
         QFETCH(bool, missing);
+        QFETCH(bool, atOnce);
         MediaPlayer mp;
         QSignalSpy ends(&mp, &MediaPlayer::EndOfStream);
         QSignalSpy starts(&mp.engine(), &MpvEngine::fileStarted);
         const QString clip = missing ? env.path("gone.wav") : writeWav(env.path("p.wav"), 1.0);
         const QString other = writeWav(env.path("other.wav"), 1.0);
+        if (atOnce)
+            QTest::qWait(300);  // the engine has told its first values, as the main window's has by then
         mp.Prepare(clip);
+        if (atOnce) {
+            mp.setFileName(clip);
+            QVERIFY(waitFor([&] { return mp.PlayState() == 2 && mp.CurrentPosition() > 0.2; }));
+            QCOMPARE(int(starts.count()), 1);
+            QVERIFY(waitFor([&] { return ends.count() == 1; }));
+            return;
+        }
         if (missing) {
             QTest::qWait(500);
             QVERIFY(!mp.ErrorFlag());  // nobody asked for it yet
