@@ -521,10 +521,12 @@ private slots:
         QCOMPARE(f.Label3->text(), QStringLiteral("Playing"));
         QVERIFY(f.Label5->text().endsWith(" / 00:03"));
         QVERIFY(f.Timer3->isActive());
+        // The circle may have turned already while the clip started.
+        const int phase = f.CirclePhase;
         f.Timer3_Timer();
-        QCOMPARE(f.CirclePhase, 1);
+        QCOMPARE(f.CirclePhase, 1 - phase);
         f.Timer3_Timer();
-        QCOMPARE(f.CirclePhase, 0);
+        QCOMPARE(f.CirclePhase, phase);
         f.st_Click();
         f.Timer1_Timer();
         QCOMPARE(f.Label3->text(), QStringLiteral("Stopped"));

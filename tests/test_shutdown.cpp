@@ -14,6 +14,7 @@
 #include <QStandardPaths>
 
 #include <csignal>
+#include <sys/prctl.h>
 #include <sys/resource.h>
 
 namespace {
@@ -62,6 +63,8 @@ class ShutdownTest : public QObject {
         e.insert(QStringLiteral("XDG_RUNTIME_DIR"), fx.env->runtime());
         p.setProcessEnvironment(e);
         p.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        // It writes to the suite's own error output: should the suite die on a fault, it goes too.
+        p.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGKILL); });
         p.start(QStringLiteral(PELLUM_PROGRAM), args);
         QVERIFY(p.waitForStarted());
     }
@@ -101,10 +104,10 @@ private slots:
         const QString song = writeWav(fx.env->path("song.wav"), 30.0);
         QProcess p;
         startPlayer(p, named ? QStringList{song} : QStringList{});
-        QVERIFY(waitFor([&] { return loaded(); }));
+        QVERIFY(waitFor([&] { return loaded(); }, 15000));
         // Well before the background save: what is stored now comes from the exit.
         ::kill(pid_t(p.processId()), sig);
-        QVERIFY(p.waitForFinished(10000));
+        QVERIFY(p.waitForFinished(scaledMs(10000)));
         QCOMPARE(p.exitStatus(), QProcess::NormalExit);
         QCOMPARE(p.exitCode(), 0);
         SettingsStore::reset();
@@ -217,7 +220,7 @@ private slots:
         if (loseDisplay) {
             xvfb.kill();
             xvfb.waitForFinished();
-            QVERIFY(p.waitForFinished(10000));
+            QVERIFY(p.waitForFinished(scaledMs(10000)));
         } else {
             p.kill();
             p.waitForFinished();

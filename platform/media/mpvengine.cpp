@@ -152,6 +152,11 @@ void MpvEngine::setDouble(const char* name, double value)
 void MpvEngine::setFlag(const char* name, bool value)
 {
     int f = value ? 1 : 0;
+    // A pause asked reads at once. mpv tells a property only when it differs from what it told last, so
+    // a pause asked and taken back before it told anything (a clip opened ahead of time and named at
+    // once) brings no event: the cache must hold the last value asked, not the first.
+    if (qstrcmp(name, "pause") == 0)
+        paused_ = value;
     if (handle_)
         mpv_set_property_async(handle_, 0, name, MPV_FORMAT_FLAG, &f);
 }
@@ -162,7 +167,6 @@ void MpvEngine::load(const QString& url, bool paused)
     duration_ = 0;
     metadata_.clear();
     setFlag("pause", paused);
-    paused_ = paused;
     idle_ = false;
     currentEntry_ = -1;
     startedEntry_ = -1;

@@ -120,10 +120,17 @@ bool writeTestVideo(const QString& path, double seconds, const QString& size)
                              QString::number(seconds), QStringLiteral("-pix_fmt"), QStringLiteral("yuv420p")});
 }
 
+int timeScale()
+{
+    static const int scale = qMax(1, qEnvironmentVariableIntValue("PELLUM_TEST_TIME_SCALE"));
+    return scale;
+}
+
 bool waitFor(const std::function<bool()>& cond, int ms)
 {
     QElapsedTimer t;
     t.start();
+    ms = scaledMs(ms);
     while (!cond() && t.elapsed() < ms)
         QTest::qWait(10);
     return cond();

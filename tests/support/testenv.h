@@ -45,7 +45,14 @@ bool writeMedia(const QString& path, const QStringList& ffmpegArgs);
 // A colourful test picture (bars and a moving counter), `size` pixels, `seconds` long, H.264 in `path`.
 bool writeTestVideo(const QString& path, double seconds, const QString& size = QStringLiteral("320x240"));
 
-// Processes events until `cond` holds or `ms` milliseconds have passed; returns whether it holds.
+// How many times longer our own code may take in this build: PELLUM_TEST_TIME_SCALE, which the
+// sanitizer build's ctest sets, else 1. Waits give up that many times later, and bounds on the speed of
+// our code are that many times wider; what the suites ask of the results stays the same.
+int timeScale();
+inline int scaledMs(int ms) { return ms * timeScale(); }
+
+// Processes events until `cond` holds or `ms` milliseconds (times timeScale()) have passed; returns
+// whether it holds.
 bool waitFor(const std::function<bool()>& cond, int ms = 8000);
 
 // Runs this test program again under dbus-run-session, on a session bus of its own that ends with it, and

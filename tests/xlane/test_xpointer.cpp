@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QPointer>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -55,16 +56,22 @@ private slots:
 
         bool dialogShown = false, grabbedInDialog = true, tipInDialog = true, closedByCancel = false;
         QTimer::singleShot(400, [&] {
-            Form2& d = Form2::instance();
-            dialogShown = waitFor([&] { return d.isVisible() && QApplication::activeModalWidget(); }, 4000);
+            // Cancel releases the dialog: it is gone, not merely hidden, once the click has gone through.
+            const QPointer<Form2> d = &Form2::instance();
+            dialogShown = waitFor([&] { return d && d->isVisible() && QApplication::activeModalWidget(); }, 4000);
+            if (!dialogShown) {
+                if (d)
+                    d->hide();
+                return;
+            }
             XInput::settle(200);
             grabbedInDialog = XSession::pointerGrabbed();
             tipInDialog = tipVisible();
-            XInput::moveTo(centre(d.Command2));
+            XInput::moveTo(centre(d->Command2));
             XInput::click();
-            closedByCancel = waitFor([&] { return !d.isVisible(); }, 3000);
-            if (!closedByCancel)
-                d.hide();  // lets the test end either way
+            closedByCancel = waitFor([&] { return !d || !d->isVisible(); }, 3000);
+            if (d && !closedByCancel)
+                d->hide();  // lets the test end either way
         });
         XInput::click();
         waitFor([&] { return !QApplication::activeModalWidget(); }, 6000);

@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QStandardPaths>
 #include <QThread>
 
 #include <X11/Xatom.h>
@@ -15,11 +16,9 @@
 #include <cstring>
 #include <fcntl.h>
 #include <poll.h>
-#include <spawn.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-extern char** environ;
 
 namespace {
 
@@ -27,15 +26,35 @@ pid_t xvfbPid = 0;
 pid_t wmPid = 0;
 Display* input = nullptr;
 
-pid_t spawn(const std::vector<std::string>& args, posix_spawn_file_actions_t* actions)
+// Starts a program that ends with this suite: should the suite die on a fault before stop(), the kernel
+// sends the program SIGTERM, so no server is left holding the test runner's output open. `closeFd` is
+// closed in the program, and `quiet` sends its output to /dev/null. Gives 0 when the program is not installed.
+pid_t spawn(const std::vector<std::string>& args, int closeFd, bool quiet)
 {
+    if (QStandardPaths::findExecutable(QString::fromStdString(args.front())).isEmpty())
+        return 0;
     std::vector<char*> argv;
     for (const std::string& a : args)
         argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);
-    pid_t pid = 0;
-    if (posix_spawnp(&pid, argv[0], actions, nullptr, argv.data(), environ) != 0)
+    const pid_t parent = getpid();
+    const pid_t pid = fork();
+    if (pid < 0)
         return 0;
+    if (pid == 0) {
+        prctl(PR_SET_PDEATHSIG, SIGTERM);
+        if (getppid() != parent)
+            _exit(127);
+        if (closeFd >= 0)
+            close(closeFd);
+        if (quiet) {
+            const int null = open("/dev/null", O_WRONLY);
+            dup2(null, 1);
+            dup2(null, 2);
+        }
+        execvp(argv[0], argv.data());
+        _exit(127);
+    }
     return pid;
 }
 
@@ -95,14 +114,10 @@ bool start(QSize screen, QString* error)
         *error = QStringLiteral("no pipe");
         return false;
     }
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addclose(&actions, fds[0]);
     const std::string geometry = std::to_string(screen.width()) + 'x' + std::to_string(screen.height()) + "x24";
     xvfbPid = spawn({"Xvfb", "-displayfd", std::to_string(fds[1]), "-screen", "0", geometry, "-nolisten", "tcp",
                      "-noreset", "+extension", "XTEST"},
-                    &actions);
-    posix_spawn_file_actions_destroy(&actions);
+                    fds[0], false);
     close(fds[1]);
     if (!xvfbPid) {
         close(fds[0]);
@@ -123,11 +138,7 @@ bool start(QSize screen, QString* error)
     setenv("PELLUM_NULL_AUDIO", "1", 1);
     unsetenv("WAYLAND_DISPLAY");
 
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-    wmPid = spawn({"openbox", "--sm-disable"}, &actions);
-    posix_spawn_file_actions_destroy(&actions);
+    wmPid = spawn({"openbox", "--sm-disable"}, -1, true);
     if (!wmPid) {
         stop();
         *error = QStringLiteral("openbox could not be started (is the openbox package installed?)");
