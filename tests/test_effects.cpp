@@ -669,31 +669,41 @@ private slots:
         QVERIFY2(diff.isEmpty(), qPrintable(diff));
     }
 
-    // A picture larger than its window is drawn where it can be seen, exactly as the copies make it.
+    // A picture larger than its window is drawn where it can be seen, exactly as the copies make it; a
+    // box that keeps only the part that can be seen shows the same.
     void pictureLargerThanItsWindow_data()
     {
         QTest::addColumn<Routine>("routine");
         QTest::addColumn<Reference>("reference");
         QTest::addColumn<int>("variant");
-        QTest::newRow("rows") << Routine(SHE::RainLines) << Reference(rainLines) << 1;
-        QTest::newRow("columns") << Routine(SHE::RainHalves) << Reference(rainHalves) << 2;
-        QTest::newRow("slide") << Routine(SHE::CornerWipe) << Reference(cornerWipe) << 6;
-        QTest::newRow("waves") << Routine(SHE::SineWave) << Reference(sineWave) << 3;
+        QTest::addColumn<bool>("keepSeen");
+        for (const bool keep : {false, true}) {
+            const char* how = keep ? ", the seen part kept" : "";
+            QTest::addRow("rows%s", how) << Routine(SHE::RainLines) << Reference(rainLines) << 1 << keep;
+            QTest::addRow("columns%s", how) << Routine(SHE::RainHalves) << Reference(rainHalves) << 2 << keep;
+            QTest::addRow("slide%s", how) << Routine(SHE::CornerWipe) << Reference(cornerWipe) << 6 << keep;
+            QTest::addRow("waves%s", how) << Routine(SHE::SineWave) << Reference(sineWave) << 3 << keep;
+        }
     }
     void pictureLargerThanItsWindow()
     {
         QFETCH(Routine, routine);
         QFETCH(Reference, reference);
         QFETCH(int, variant);
+        QFETCH(bool, keepSeen);
         const int W = 50, H = 40;
         const QRect seen(0, 0, 30, 20);
         QWidget window;
         window.resize(seen.size());
         PictureBox shown(&window);
+        if (keepSeen)
+            shown.keepWithin(seen.size());
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         shown.setPicture(picture(W, H, kBefore));
         shown.setSize(W, H);
+        QCOMPARE(shown.ScaleWidth(), W);
+        QCOMPARE(shown.Image().size(), keepSeen ? seen.size() : QSize(W, H));
         src.setPicture(picture(W, H, kNext));
         const Script script = reference(W, H, variant);
         const qint64 n = qint64(script.steps.size());

@@ -20,6 +20,8 @@
 #include <QDBusConnectionInterface>
 #include <QDir>
 #include <QLabel>
+#include <QPainter>
+#include <QLineEdit>
 #include <QPushButton>
 
 namespace {
@@ -343,6 +345,26 @@ private slots:
         } else {
             QCOMPARE(shown, QSet<QString>{"nothing"});
         }
+    }
+
+    // A picture with transparent parts shows them over black.
+    void transparentPartsOverBlack()
+    {
+        fresh();
+        QImage img(12, 8, QImage::Format_ARGB32);
+        for (int y = 0; y < 8; ++y)
+            for (int x = 0; x < 12; ++x)
+                img.setPixel(x, y, x < 4 ? qRgba(250, 10, 10, 255) : x < 8 ? qRgba(200, 100, 51, 128) : qRgba(9, 9, 9, 0));
+        picture("alpha/p.png", img);
+        QImage expected(12, 8, QImage::Format_RGB32);
+        expected.fill(Qt::black);
+        QPainter(&expected).drawImage(0, 0, img);
+        SCR1& s = saverOn(fx.env->path("alpha"), -1);
+        s.Timer1_Timer();
+        s.Timer1_Timer();
+        QCOMPARE(seen(s), expected);
+        QCOMPARE(QColor(seen(s).pixel(10, 3)), QColor(Qt::black));
+        QCOMPARE(qRed(seen(s).pixel(5, 3)), 100);
     }
 
     // Random draws every one of the 31 effects, the two the settings window does not list too.
