@@ -517,7 +517,7 @@ private slots:
         const QList<Dialogs::Shown> shown = Dialogs::shown();
         QCOMPARE(shown.size(), int(!answer.isNull()) + int(wrong));
         if (!answer.isNull()) {
-            QCOMPARE(shown[0].kind, QStringLiteral("input"));
+            QCOMPARE(shown[0].kind, QStringLiteral("password"));
             QCOMPARE(shown[0].text, QStringLiteral("Please enter the password"));
             QCOMPARE(shown[0].title, QStringLiteral("PellumPlayer"));
         }
@@ -639,6 +639,7 @@ private slots:
         Dialogs::answer(answer);
         w.Command4->click();
         QCOMPARE(Dialogs::shown().size(), 1);
+        QCOMPARE(Dialogs::shown().first().kind, QStringLiteral("password"));
         QCOMPARE(Dialogs::shown().first().text, QStringLiteral("Please enter a new password."));
         QCOMPARE(Dialogs::shown().first().title, QStringLiteral("PellumPlayer"));
         w.Command3->click();
@@ -677,7 +678,7 @@ private slots:
                        }
                        Dialogs::answer("pw");
                        QTest::keyClick(&s, Qt::Key_Return);
-                       asked = !Dialogs::shown().isEmpty() && Dialogs::shown().last().kind == "input";
+                       asked = !Dialogs::shown().isEmpty() && Dialogs::shown().last().kind == "password";
                    });
         QVERIFY(modalOverSettings);
         QCOMPARE(path, c + "/Pics");

@@ -189,8 +189,8 @@ void SCR1::EndScreenSaver()
     QPointer<SCR1> self(this);
     ending_ = true;
     const QString answer =
-        Dialogs::InputBox(SHE::LangText(QStringLiteral("enterps"), QStringLiteral("Please enter the password")),
-                          QStringLiteral("PellumPlayer"), QString(), this);
+        Dialogs::PasswordBox(SHE::LangText(QStringLiteral("enterps"), QStringLiteral("Please enter the password")),
+                             QStringLiteral("PellumPlayer"), this);
     if (!self)
         return;
     bool isNumber = false;

@@ -177,8 +177,8 @@ void SCRSET::option1_Click() { Combo2->setVisible(!option1->isChecked()); }
 
 void SCRSET::Command4_Click()
 {
-    const QString answer = Dialogs::InputBox(text("newps", "Please enter a new password."),
-                                             QStringLiteral("PellumPlayer"), QString(), this);
+    const QString answer =
+        Dialogs::PasswordBox(text("newps", "Please enter a new password."), QStringLiteral("PellumPlayer"), this);
     if (!answer.isEmpty())
         SettingsStore::SaveSetting(QStringLiteral("psw"), answer);
 }

@@ -2,7 +2,8 @@
 // covers the whole screen with no pointer to be seen; real keys that give a character end it and the
 // others do not; a real click on its picture does not end it, one beside the picture does. Its
 // transitions on a screen-sized picture are seen as a movement, frame after frame on the X server, and a
-// real key or click ends the saver at once in the middle of one.
+// real key or click ends the saver at once in the middle of one. The password typed at the saver's
+// prompt and at the settings window's Change is never shown.
 #include "platform/drives/drives.h"
 #include "tests/player_fixture.h"
 #include "tests/xlane/xsession.h"
@@ -11,7 +12,12 @@
 #include "ui/picturebox.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QDir>
+#include <QInputDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QScreen>
 
 namespace {
@@ -313,6 +319,75 @@ private slots:
         QVERIFY2(goneAt >= sentAt && goneAt - sentAt <= 100,
                  qPrintable(QStringLiteral("sent at %1 ms, gone at %2 ms").arg(sentAt).arg(goneAt)));
         QVERIFY2(returnedAt - sentAt <= 300, qPrintable(QString::number(returnedAt - sentAt)));
+    }
+
+    // The password typed at the saver's prompt, and at the settings window's Change, shows as dots; what
+    // was typed is what counts.
+    void passwordIsNeverShown_data()
+    {
+        QTest::addColumn<bool>("change");
+        QTest::addColumn<QString>("typed");
+        QTest::newRow("the saver's prompt") << false << "pw";
+        QTest::newRow("Change") << true << "secret7";
+    }
+    void passwordIsNeverShown()
+    {
+        QFETCH(bool, change);
+        QFETCH(QString, typed);
+        if (change) {
+            fresh();
+            SCRSET& w = SCRSET::instance();
+            w.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&w));
+            QVERIFY(waitFor([&] { return w.isActiveWindow(); }, 4000));
+            XInput::moveTo(w.Command4->mapToGlobal(w.Command4->rect().center()));
+        } else {
+            running();
+            SCRSET::instance().Check1->setChecked(true);  // as the saver reads the protection
+            SettingsStore::SaveSetting("psw", "pw");
+        }
+        QString shownText, prompt;
+        bool hidden = false, labelsClean = true, answered = false;
+        QTimer::singleShot(100, [&] {
+            QInputDialog* dialog = nullptr;
+            waitFor([&] {
+                dialog = qobject_cast<QInputDialog*>(QApplication::activeModalWidget());
+                return dialog && dialog->isActiveWindow();
+            }, 5000);
+            if (!dialog)
+                return;
+            QLineEdit* edit = dialog->findChild<QLineEdit*>();
+            if (!edit)
+                return;
+            XInput::settle(200);
+            for (const QChar ch : typed)
+                XInput::key(QString(ch));
+            XInput::settle(100);
+            prompt = dialog->labelText();
+            shownText = edit->displayText();
+            hidden = edit->echoMode() == QLineEdit::Password && edit->text() == typed;
+            for (const QLabel* label : dialog->findChildren<QLabel*>())
+                labelsClean = labelsClean && !label->text().contains(typed);
+            answered = true;
+            XInput::key(QStringLiteral("Return"));
+        });
+        if (change)
+            XInput::click();
+        else
+            XInput::key(QStringLiteral("z"));
+        QVERIFY(waitFor([&] { return answered && !QApplication::activeModalWidget(); }, 8000));
+        QCOMPARE(prompt, change ? QStringLiteral("Please enter a new password.") : QStringLiteral("Please enter the password"));
+        QVERIFY(hidden);
+        QVERIFY2(!shownText.contains(typed), qPrintable(shownText));
+        QCOMPARE(shownText.size(), typed.size());
+        QVERIFY(labelsClean);
+        if (change) {
+            QVERIFY(fx.env->readFile(fx.env->settingsFile()).contains("psw=" + typed.toUtf8()));
+            QVERIFY(SCRSET::instance().isVisible());
+        } else {
+            XInput::settle(200);
+            QVERIFY(!SCR1::isLoaded());  // the right password ends the saver
+        }
     }
 };
 
