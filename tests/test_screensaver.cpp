@@ -760,6 +760,46 @@ private slots:
         QVERIFY(Dialogs::shown().isEmpty());
     }
 
+    void typedTextIsStoredAsTyped_data()
+    {
+        QTest::addColumn<QString>("interval");
+        QTest::addColumn<QString>("effect");
+        QTest::addColumn<QString>("storedEffect");
+        QTest::newRow("the start of a longer entry") << "1" << "Ra" << "-1";
+        QTest::newRow("a name less its number") << "3" << "Rain" << "-1";
+        QTest::newRow("another case") << "2.5" << "scrool3" << "-1";
+        QTest::newRow("a whole name") << "10" << "Scrool3" << "19";
+    }
+    // Keys typed into the interval and effect boxes give the text typed, in the box and in the settings
+    // file, never an entry of the list that begins the same way.
+    void typedTextIsStoredAsTyped()
+    {
+        QFETCH(QString, interval);
+        QFETCH(QString, effect);
+        QFETCH(QString, storedEffect);
+        fresh();
+        SCRSET& w = SCRSET::instance();
+        w.show();
+        w.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        for (const auto& [box, typed] : {std::pair{w.Combo1, interval}, std::pair{w.Combo2, effect}}) {
+            QLineEdit* edit = box->lineEdit();
+            QTest::mouseClick(edit, Qt::LeftButton);  // the box takes the keys, as when the user clicks it
+            QVERIFY(edit->hasFocus());
+            QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
+            QTest::keyClicks(edit, typed);
+            QCOMPARE(box->currentText(), typed);
+            QCOMPARE(edit->displayText(), typed);
+        }
+        w.Command1->click();
+        QStringList stored;
+        for (const QByteArray& line : fx.env->readFile(fx.env->settingsFile()).split('\n'))
+            if (line.startsWith("scri=") || line.startsWith("effect="))
+                stored << QString::fromUtf8(line.trimmed());
+        stored.sort();
+        QCOMPARE(stored, (QStringList{"effect=" + storedEffect, "scri=" + interval}));
+    }
+
     // An effect stored as -1 starts a saver that runs no transition.
     void startWithNoEffectStored()
     {
