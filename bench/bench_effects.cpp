@@ -1,13 +1,15 @@
 // The screen saver's 31 transitions, each on a 1280 x 1024 picture and on a 4000 x 3000 photo, drawn
-// into a picture shown in a 1280 x 1024 window as the saver shows it (repainted at display rate).
+// into a picture shown in a 1280 x 1024 window as the saver shows it (paced, repainted at display rate).
 // Run: build/bench_effects (offscreen; needs no display). One run per effect and size; the figure is
-// the run's wall time.
+// the run's wall time, "frames" the window's paints during it and "shown" the paints that showed a
+// picture other than the one painted before (the window's part that can be seen).
 #include "player/tools/scr1.h"
 #include "player/tools/scrset.h"
 #include "ui/picturebox.h"
 
 #include <QApplication>
 #include <QImage>
+#include <QTemporaryFile>
 #include <QPainter>
 #include <QRandomGenerator>
 #include <benchmark/benchmark.h>
@@ -30,6 +32,31 @@ QImage photo(int w, int h, quint32 seed)
     return img;
 }
 
+// Counts a widget's paints, and those that show something new.
+class Frames : public QObject {
+public:
+    int paints = 0, distinct = 0;
+    explicit Frames(PictureBox* box) : box_(box) { box->installEventFilter(this); }
+    ~Frames() override { box_->removeEventFilter(this); }
+
+protected:
+    bool eventFilter(QObject* o, QEvent* e) override
+    {
+        if (e->type() == QEvent::Paint) {
+            ++paints;
+            const QImage now = box_->Image().copy(box_->visibleRegion().boundingRect());
+            if (now != last_)
+                ++distinct;
+            last_ = now;
+        }
+        return QObject::eventFilter(o, e);
+    }
+
+private:
+    PictureBox* box_;
+    QImage last_;
+};
+
 void BM_Effect(benchmark::State& state)
 {
     const int index = int(state.range(0));
@@ -42,6 +69,7 @@ void BM_Effect(benchmark::State& state)
         screen = new QWidget;
         screen->resize(1280, 1024);
         dest = new PictureBox(screen);
+        dest->keepWithin(screen->size());  // as the saver keeps its picture on show
         src = new PictureBox(screen);
         src->AutoSize = true;
         src->hide();
@@ -56,10 +84,17 @@ void BM_Effect(benchmark::State& state)
         state.PauseTiming();
         dest->setPicture(before);
         dest->setSize(size.width(), size.height());
+        QCoreApplication::processEvents();
+        Frames frames(dest);
         state.ResumeTiming();
         const SHE::EffectEnd end = SCR1::RunEffect(index, *dest, *src);
+        QCoreApplication::processEvents();  // the end's paint
+        state.PauseTiming();
         if (end != SHE::EffectEnd::Done)
             state.SkipWithError("the effect did not run to its end");
+        state.counters["frames"] = frames.paints;
+        state.counters["shown"] = frames.distinct;
+        state.ResumeTiming();
     }
     state.SetLabel(SCRSET::EffectNames().value(index, QStringLiteral("(Random only)")).toStdString());
 }
@@ -76,7 +111,14 @@ BENCHMARK(BM_Effect)->Apply(effects)->Iterations(1)->Unit(benchmark::kMillisecon
 
 int main(int argc, char** argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
+    // An offscreen screen of 1280 x 1024, the size of the window.
+    QTemporaryFile screens;
+    if (!screens.open())
+        return 1;
+    screens.write(R"({"screens":[{"name":"bench","x":0,"y":0,"width":1280,"height":1024,)"
+                  R"("logicalDpi":96,"logicalBaseDpi":96,"dpr":1}]})");
+    screens.flush();
+    qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + screens.fileName().toLocal8Bit());
     QApplication app(argc, argv);
     std::setlocale(LC_NUMERIC, "C");
     benchmark::Initialize(&argc, argv);

@@ -64,6 +64,18 @@ QString fileDialog(bool save, const QString& filter, int flags, QWidget* parent,
     return QFileDialog::getOpenFileName(parent, QString(), folder, qf);
 }
 
+QString textBox(const QString& kind, QLineEdit::EchoMode echo, const QString& prompt, const QString& title,
+                const QString& defaultText, QWidget* parent)
+{
+    QVariant v;
+    if (scripted({kind, prompt, title, 0, defaultText}, &v))
+        return v.toString();
+    bool ok = false;
+    const QString caption = title.isEmpty() ? QStringLiteral("PellumPlayer") : title;
+    const QString text = QInputDialog::getText(parent, caption, prompt, echo, defaultText, &ok);
+    return ok ? text : QString();
+}
+
 }  // namespace
 
 QString qtFilter(const QString& filter)
@@ -108,13 +120,12 @@ int MsgBox(const QString& prompt, int buttons, const QString& title, QWidget* pa
 
 QString InputBox(const QString& prompt, const QString& title, const QString& defaultText, QWidget* parent)
 {
-    QVariant v;
-    if (scripted({QStringLiteral("input"), prompt, title, 0, defaultText}, &v))
-        return v.toString();
-    bool ok = false;
-    const QString caption = title.isEmpty() ? QStringLiteral("PellumPlayer") : title;
-    const QString text = QInputDialog::getText(parent, caption, prompt, QLineEdit::Normal, defaultText, &ok);
-    return ok ? text : QString();
+    return textBox(QStringLiteral("input"), QLineEdit::Normal, prompt, title, defaultText, parent);
+}
+
+QString PasswordBox(const QString& prompt, const QString& title, QWidget* parent)
+{
+    return textBox(QStringLiteral("password"), QLineEdit::Password, prompt, title, QString(), parent);
 }
 
 QString ShowOpen(const QString& filter, int flags, QWidget* parent, const QString& folder)

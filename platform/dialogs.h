@@ -22,6 +22,8 @@ int MsgBox(const QString& prompt, int buttons = OKOnly, const QString& title = Q
 // The text typed, or the empty text when cancelled.
 QString InputBox(const QString& prompt, const QString& title = QString(), const QString& defaultText = QString(),
                  QWidget* parent = nullptr);
+// An input box for a password: what is typed is never shown (a dot stands for each character).
+QString PasswordBox(const QString& prompt, const QString& title = QString(), QWidget* parent = nullptr);
 // `filter` in the "Description|*.a;*.b|Other|*.*" form. Returns the empty text when cancelled, the full
 // path for one file, and for several files (AllowMultiSelect) the folder, then each file name, joined
 // by NUL characters.
@@ -33,7 +35,7 @@ QString qtFilter(const QString& filter);
 
 // --- scripting, for tests ---
 struct Shown {
-    QString kind;  // "msgbox", "input", "open", "save"
+    QString kind;  // "msgbox", "input", "password", "open", "save"
     QString text;  // prompt, or the filter of a file dialog
     QString title;
     int flags = 0;

@@ -1,8 +1,8 @@
 // The screen saver's transition effects on small pictures made here: the destination after chosen
 // steps and at the end against the copies each routine's loops make, written out again below as plainly
 // as they are described; the random blocks by their structure; pictures too small; variants that do
-// nothing; an effect stopped when its picture is hidden; the pace of the event handling; YieldEvents
-// and SwapLongs.
+// nothing; an effect stopped when its picture is hidden; the pace of an effect on show, and every effect
+// seen moving; YieldEvents and SwapLongs.
 #include "player/tools/effects.h"
 #include "player/tools/scr1.h"
 #include "ui/picturebox.h"
@@ -10,6 +10,7 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QSet>
+#include <QThread>
 #include <QtTest>
 #include <cmath>
 #include <functional>
@@ -387,6 +388,27 @@ private:
     void post() { QCoreApplication::postEvent(this, new QEvent(QEvent::User)); }
 };
 
+// Counts the paint events of a widget, and calls `seen` at each, before the widget paints.
+class PaintCounter : public QObject {
+public:
+    int count = 0;
+    PaintCounter(QWidget* w, std::function<void()> seen = {}) : seen_(std::move(seen)) { w->installEventFilter(this); }
+
+protected:
+    bool eventFilter(QObject* o, QEvent* e) override
+    {
+        if (e->type() == QEvent::Paint) {
+            ++count;
+            if (seen_)
+                seen_();
+        }
+        return QObject::eventFilter(o, e);
+    }
+
+private:
+    std::function<void()> seen_;
+};
+
 }  // namespace
 
 Q_DECLARE_METATYPE(Routine)
@@ -466,6 +488,7 @@ private slots:
         const Ran ran = run(routine, variant, size.width(), size.height(), chosen);
         QCOMPARE(ran.end, SHE::EffectEnd::Done);
         QCOMPARE(ran.steps, n);
+        QCOMPARE(SHE::plannedStepsForTests(), n);  // the pace counts on every step
         const QImage before = picture(size.width(), size.height(), kBefore);
         const QImage next = picture(size.width(), size.height(), kNext);
         for (const qint64 k : chosen) {
@@ -520,6 +543,7 @@ private slots:
         QCOMPARE(ran.end, SHE::EffectEnd::Done);
         // A step for each block listed, each exchange and each copy.
         QCOMPARE(ran.steps, 3 * 200);
+        QCOMPARE(SHE::plannedStepsForTests(), 3 * 200);
         const QRect whole(0, 0, 100, 50);
         QCOMPARE(blocks(ran.at.value(200), whole, 5).before, 200);
         QCOMPARE(blocks(ran.at.value(400), whole, 5).before, 200);
@@ -542,6 +566,7 @@ private slots:
                             5, 47, 33, {2 * n, 2 * n + 5, 3 * n, 3 * n + 5});
         QCOMPARE(ran.end, SHE::EffectEnd::Done);
         QCOMPARE(ran.steps, 4 * n);
+        QCOMPARE(SHE::plannedStepsForTests(), 4 * n);
         const QRect topLeft(0, 0, 20, 15), bottomRight(23, 16, 20, 15), bottomLeft(0, 16, 20, 15),
             topRight(23, 0, 20, 15);
         auto copied = [](const QImage& img, const QRect& q) { return blocks(img, q, 5).next; };
@@ -669,31 +694,41 @@ private slots:
         QVERIFY2(diff.isEmpty(), qPrintable(diff));
     }
 
-    // A picture larger than its window is drawn where it can be seen, exactly as the copies make it.
+    // A picture larger than its window is drawn where it can be seen, exactly as the copies make it; a
+    // box that keeps only the part that can be seen shows the same.
     void pictureLargerThanItsWindow_data()
     {
         QTest::addColumn<Routine>("routine");
         QTest::addColumn<Reference>("reference");
         QTest::addColumn<int>("variant");
-        QTest::newRow("rows") << Routine(SHE::RainLines) << Reference(rainLines) << 1;
-        QTest::newRow("columns") << Routine(SHE::RainHalves) << Reference(rainHalves) << 2;
-        QTest::newRow("slide") << Routine(SHE::CornerWipe) << Reference(cornerWipe) << 6;
-        QTest::newRow("waves") << Routine(SHE::SineWave) << Reference(sineWave) << 3;
+        QTest::addColumn<bool>("keepSeen");
+        for (const bool keep : {false, true}) {
+            const char* how = keep ? ", the seen part kept" : "";
+            QTest::addRow("rows%s", how) << Routine(SHE::RainLines) << Reference(rainLines) << 1 << keep;
+            QTest::addRow("columns%s", how) << Routine(SHE::RainHalves) << Reference(rainHalves) << 2 << keep;
+            QTest::addRow("slide%s", how) << Routine(SHE::CornerWipe) << Reference(cornerWipe) << 6 << keep;
+            QTest::addRow("waves%s", how) << Routine(SHE::SineWave) << Reference(sineWave) << 3 << keep;
+        }
     }
     void pictureLargerThanItsWindow()
     {
         QFETCH(Routine, routine);
         QFETCH(Reference, reference);
         QFETCH(int, variant);
+        QFETCH(bool, keepSeen);
         const int W = 50, H = 40;
         const QRect seen(0, 0, 30, 20);
         QWidget window;
         window.resize(seen.size());
         PictureBox shown(&window);
+        if (keepSeen)
+            shown.keepWithin(seen.size());
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         shown.setPicture(picture(W, H, kBefore));
         shown.setSize(W, H);
+        QCOMPARE(shown.ScaleWidth(), W);
+        QCOMPARE(shown.Image().size(), keepSeen ? seen.size() : QSize(W, H));
         src.setPicture(picture(W, H, kNext));
         const Script script = reference(W, H, variant);
         const qint64 n = qint64(script.steps.size());
@@ -713,9 +748,10 @@ private slots:
         QCOMPARE(window.grab().toImage().convertToFormat(QImage::Format_RGB32), end);
     }
 
-    // An effect on a large picture handles events while it runs, at display rate rather than at every
-    // step, and shows a picture that is the same as its copies make.
-    void eventsAtDisplayRate()
+    // On show, an effect is paced so that it is seen as a movement: a picture that fills its window takes
+    // its time, a frame is painted about every 16 ms (never one a step), and timers and posted events are
+    // handled all the while. The end is the new picture, as the window shows it.
+    void pacedOnShow()
     {
         QWidget window;
         window.resize(640, 480);
@@ -725,6 +761,7 @@ private slots:
         const int W = 640, H = 480;
         shown.setPicture(picture(W, H, kBefore));
         src.setPicture(picture(W, H, kNext));
+        PaintCounter paints(&shown);
         bool timerFired = false;
         QTimer::singleShot(0, [&] { timerFired = true; });
         PassCounter counter;
@@ -734,13 +771,85 @@ private slots:
         const qint64 ms = clock.elapsed();
         const qint64 steps = qint64(W + 1) + qint64(W + 1) * (W + 2) / 2;
         QVERIFY(timerFired);
-        QVERIFY2(counter.passes >= 1, qPrintable(QString::number(ms)));
-        // About one pass a frame of 16 ms (and a first one), never one a step.
-        QVERIFY2(counter.passes <= ms / 10 + 2, qPrintable(QStringLiteral("%1 passes in %2 ms").arg(counter.passes).arg(ms)));
-        QVERIFY(counter.passes < steps / 100);
+        // Some 206 000 steps: a second and a half.
+        QVERIFY2(ms >= 1490 && ms <= 2500, qPrintable(QString::number(ms)));
+        const QString seen = QStringLiteral("%1 paints in %2 ms").arg(paints.count).arg(ms);
+        QVERIFY2(paints.count >= ms / 16 / 3 && paints.count <= ms / 10 + 2, qPrintable(seen));
+        QVERIFY(paints.count < steps / 100);
+        QVERIFY2(counter.passes > paints.count, "events are handled between frames too");
         QCOMPARE(shown.Image(), picture(W, H, kNext));
         // What the window shows is what the picture holds.
         QCOMPARE(window.grab(QRect(0, 0, W, H)).toImage().convertToFormat(QImage::Format_RGB32), shown.Image());
+    }
+
+    // Time spent in an event beyond a frame (a prompt answered in the middle of an effect) does not
+    // count: after it the effect goes on moving where it was, rather than jumping to its end.
+    void aLongEventIsNotCounted()
+    {
+        QWidget window;
+        window.resize(300, 200);
+        PictureBox shown(&window);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        shown.setPicture(picture(300, 200, kBefore));
+        src.setPicture(picture(300, 200, kNext));
+        PaintCounter paints(&shown);
+        QElapsedTimer clock;
+        qint64 pausedAt = -1;
+        int paintsBefore = 0;
+        QTimer::singleShot(150, [&] {
+            pausedAt = clock.elapsed();
+            paintsBefore = paints.count;
+            QThread::msleep(700);
+        });
+        clock.start();
+        QCOMPARE(SHE::CloseDoor(shown, src, 1), SHE::EffectEnd::Done);  // 151 steps: half a second
+        const qint64 ms = clock.elapsed();
+        QVERIFY(pausedAt > 0);
+        QVERIFY2(ms >= 500 + 700 - 20, qPrintable(QString::number(ms)));
+        QVERIFY2(paints.count - paintsBefore >= 10, qPrintable(QStringLiteral("%1 of %2 paints after the pause")
+                                                                   .arg(paints.count - paintsBefore).arg(paints.count)));
+    }
+
+    // Every effect of the saver's table, on show, paints pictures on the way that are neither the old
+    // picture nor the end, one after another: it is seen as a movement.
+    void everyEffectIsSeenMoving_data()
+    {
+        QTest::addColumn<int>("index");
+        for (int i = 0; i < SCR1::EffectCount; ++i)
+            QTest::addRow("%d", i) << i;
+    }
+    void everyEffectIsSeenMoving()
+    {
+        QFETCH(int, index);
+        // A picture of about a third of its window: a third of the time of one that fills it.
+        QWidget window;
+        window.resize(1280, 1024);
+        PictureBox shown(&window);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        const int W = 400, H = 320;
+        shown.setPicture(picture(W, H, kBefore));
+        shown.setSize(W, H);
+        src.setPicture(picture(W, H, kNext));
+        QList<QImage> painted;
+        PaintCounter paints(&shown, [&] { painted << shown.Image().copy(); });
+        QElapsedTimer clock;
+        clock.start();
+        QCOMPARE(SCR1::RunEffect(index, shown, src), SHE::EffectEnd::Done);
+        const qint64 ms = clock.elapsed();
+        const QImage before = picture(W, H, kBefore), end = shown.Image().copy();
+        QVERIFY(end != before);
+        int between = 0;
+        QImage last;
+        for (const QImage& p : painted) {
+            if (p != before && p != end && p != last)
+                ++between;
+            last = p;
+        }
+        const QString seen = QStringLiteral("%1 pictures on the way, %2 paints in %3 ms").arg(between).arg(painted.size()).arg(ms);
+        QVERIFY2(between >= 5, qPrintable(seen));
+        QVERIFY2(ms >= 150 && ms <= 1200, qPrintable(seen));
     }
 
     void yieldEvents_data()

@@ -20,6 +20,8 @@
 #include <QDBusConnectionInterface>
 #include <QDir>
 #include <QLabel>
+#include <QPainter>
+#include <QLineEdit>
 #include <QPushButton>
 
 namespace {
@@ -345,6 +347,26 @@ private slots:
         }
     }
 
+    // A picture with transparent parts shows them over black.
+    void transparentPartsOverBlack()
+    {
+        fresh();
+        QImage img(12, 8, QImage::Format_ARGB32);
+        for (int y = 0; y < 8; ++y)
+            for (int x = 0; x < 12; ++x)
+                img.setPixel(x, y, x < 4 ? qRgba(250, 10, 10, 255) : x < 8 ? qRgba(200, 100, 51, 128) : qRgba(9, 9, 9, 0));
+        picture("alpha/p.png", img);
+        QImage expected(12, 8, QImage::Format_RGB32);
+        expected.fill(Qt::black);
+        QPainter(&expected).drawImage(0, 0, img);
+        SCR1& s = saverOn(fx.env->path("alpha"), -1);
+        s.Timer1_Timer();
+        s.Timer1_Timer();
+        QCOMPARE(seen(s), expected);
+        QCOMPARE(QColor(seen(s).pixel(10, 3)), QColor(Qt::black));
+        QCOMPARE(qRed(seen(s).pixel(5, 3)), 100);
+    }
+
     // Random draws every one of the 31 effects, the two the settings window does not list too.
     void randomReaches29And30()
     {
@@ -495,7 +517,7 @@ private slots:
         const QList<Dialogs::Shown> shown = Dialogs::shown();
         QCOMPARE(shown.size(), int(!answer.isNull()) + int(wrong));
         if (!answer.isNull()) {
-            QCOMPARE(shown[0].kind, QStringLiteral("input"));
+            QCOMPARE(shown[0].kind, QStringLiteral("password"));
             QCOMPARE(shown[0].text, QStringLiteral("Please enter the password"));
             QCOMPARE(shown[0].title, QStringLiteral("PellumPlayer"));
         }
@@ -617,6 +639,7 @@ private slots:
         Dialogs::answer(answer);
         w.Command4->click();
         QCOMPARE(Dialogs::shown().size(), 1);
+        QCOMPARE(Dialogs::shown().first().kind, QStringLiteral("password"));
         QCOMPARE(Dialogs::shown().first().text, QStringLiteral("Please enter a new password."));
         QCOMPARE(Dialogs::shown().first().title, QStringLiteral("PellumPlayer"));
         w.Command3->click();
@@ -655,7 +678,7 @@ private slots:
                        }
                        Dialogs::answer("pw");
                        QTest::keyClick(&s, Qt::Key_Return);
-                       asked = !Dialogs::shown().isEmpty() && Dialogs::shown().last().kind == "input";
+                       asked = !Dialogs::shown().isEmpty() && Dialogs::shown().last().kind == "password";
                    });
         QVERIFY(modalOverSettings);
         QCOMPARE(path, c + "/Pics");
@@ -735,6 +758,46 @@ private slots:
             got << SettingsStore::GetSetting(key);
         QCOMPARE(got, want);
         QVERIFY(Dialogs::shown().isEmpty());
+    }
+
+    void typedTextIsStoredAsTyped_data()
+    {
+        QTest::addColumn<QString>("interval");
+        QTest::addColumn<QString>("effect");
+        QTest::addColumn<QString>("storedEffect");
+        QTest::newRow("the start of a longer entry") << "1" << "Ra" << "-1";
+        QTest::newRow("a name less its number") << "3" << "Rain" << "-1";
+        QTest::newRow("another case") << "2.5" << "scrool3" << "-1";
+        QTest::newRow("a whole name") << "10" << "Scrool3" << "19";
+    }
+    // Keys typed into the interval and effect boxes give the text typed, in the box and in the settings
+    // file, never an entry of the list that begins the same way.
+    void typedTextIsStoredAsTyped()
+    {
+        QFETCH(QString, interval);
+        QFETCH(QString, effect);
+        QFETCH(QString, storedEffect);
+        fresh();
+        SCRSET& w = SCRSET::instance();
+        w.show();
+        w.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        for (const auto& [box, typed] : {std::pair{w.Combo1, interval}, std::pair{w.Combo2, effect}}) {
+            QLineEdit* edit = box->lineEdit();
+            QTest::mouseClick(edit, Qt::LeftButton);  // the box takes the keys, as when the user clicks it
+            QVERIFY(edit->hasFocus());
+            QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
+            QTest::keyClicks(edit, typed);
+            QCOMPARE(box->currentText(), typed);
+            QCOMPARE(edit->displayText(), typed);
+        }
+        w.Command1->click();
+        QStringList stored;
+        for (const QByteArray& line : fx.env->readFile(fx.env->settingsFile()).split('\n'))
+            if (line.startsWith("scri=") || line.startsWith("effect="))
+                stored << QString::fromUtf8(line.trimmed());
+        stored.sort();
+        QCOMPARE(stored, (QStringList{"effect=" + storedEffect, "scri=" + interval}));
     }
 
     // An effect stored as -1 starts a saver that runs no transition.

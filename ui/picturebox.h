@@ -19,12 +19,19 @@ public:
     void setPicture(const QImage& picture);
     bool AutoSize = false;
 
+    // Keeps pixels only within the top-left `area` of the box, for a box that can be larger than what
+    // is ever seen of it (a photo larger than the screen): the box keeps its size, but its background
+    // and what is drawn beyond the area are dropped, and show black. An empty area keeps every pixel
+    // (the default).
+    void keepWithin(const QSize& area);
+
     // The pixels on show, one 32-bit RGB value each: the picture at the top-left, the box's black
-    // background where the picture does not reach, and whatever was drawn over them.
+    // background where the picture does not reach, and whatever was drawn over them; of a box that keeps
+    // only an area, that area's part. The box's size is ScaleWidth x ScaleHeight.
     QImage& Image() { return image_; }
     const QImage& Image() const { return image_; }
-    int ScaleWidth() const { return image_.width(); }
-    int ScaleHeight() const { return image_.height(); }
+    int ScaleWidth() const { return size_.width(); }
+    int ScaleHeight() const { return size_.height(); }
 
     // New size: what was drawn stays where it still fits; new area shows the picture (or black).
     void setSize(int width, int height);
@@ -47,7 +54,11 @@ protected:
     void mousePressEvent(QMouseEvent* e) override;
 
 private:
-    void render(const QSize& size);
+    // The part of a box of `size` whose pixels are kept.
+    QSize kept(const QSize& size) const;
+    void render();
+    QSize size_{0, 0};
+    QSize keep_;  // empty: all
     QImage picture_;
     QImage image_;
 };

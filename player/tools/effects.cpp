@@ -6,6 +6,7 @@
 #include <QElapsedTimer>
 #include <QPointer>
 #include <QRandomGenerator>
+#include <QTimer>
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -15,8 +16,8 @@
 namespace SHE {
 namespace {
 
-// How often the effects show their progress and handle events, and how many steps pass between two
-// looks at the clock (a step copies at most two rows or columns, so this keeps well within a frame).
+// How often an effect on show presents its progress (a display frame), and how many steps pass between
+// two looks at the clock (a step copies at most two rows or columns, so this keeps well within a frame).
 constexpr qint64 kFrameMs = 16;
 constexpr int kStepsPerClockLook = 16;
 
@@ -25,6 +26,7 @@ std::function<void(qint64)>& stepWatcher()
     static std::function<void(qint64)> watcher;
     return watcher;
 }
+qint64 plannedSteps = 0;
 
 // Thrown to leave the routine: the pictures went away, or they are too small for the effect.
 struct StopSignal {};
@@ -70,16 +72,17 @@ void copyPixels(QImage& to, int dx, int dy, int w, int h, const QImage& from, in
         std::memcpy(t, f, size_t(w) * sizeof(quint32));
 }
 
-// Writes `from` with x and y exchanged into the `area` of `to`: to(x, y) = from(y, x). In tiles, so that
-// both pictures are read and written a cache line at a time.
-void transposeInto(QImage& to, const QImage& from, const QRect& area)
+// Writes `from` with x and y exchanged into the `area` of `to`: to(x, y) = from(origin.x + y,
+// origin.y + x), where both pixels exist. In tiles, so that both pictures are read and written a cache
+// line at a time.
+void transposeInto(QImage& to, const QRect& area, const QImage& from, QPoint origin = {})
 {
     constexpr int kTile = 32;
-    const QRect a = area & to.rect() & QRect(0, 0, from.height(), from.width());
+    const QRect a = area & to.rect() & QRect(-origin.y(), -origin.x(), from.height(), from.width());
     if (a.isEmpty())
         return;
     const qsizetype fromStride = from.bytesPerLine() / 4;
-    const auto* f = reinterpret_cast<const quint32*>(from.constBits());
+    const auto* f = reinterpret_cast<const quint32*>(from.constBits()) + origin.y() * fromStride + origin.x();
     for (int ty = a.top(); ty <= a.bottom(); ty += kTile) {
         for (int tx = a.left(); tx <= a.right(); tx += kTile) {
             const int yEnd = std::min(ty + kTile, a.bottom() + 1), xEnd = std::min(tx + kTile, a.right() + 1);
@@ -92,15 +95,32 @@ void transposeInto(QImage& to, const QImage& from, const QRect& area)
     }
 }
 
+// How long an effect of `steps` steps lasts on a picture that fills its window: half a second for the
+// few steps of a door or a growing rectangle, up to two seconds for the millions of a diagonal sweep,
+// in between by the logarithm of the count, so that an effect of more steps still takes longer.
+qint64 fullDurationMs(qint64 steps)
+{
+    const double ms = 120.0 * std::log2(double(std::max<qint64>(steps, 1))) - 600.0;
+    return qint64(std::clamp(ms, 500.0, 2000.0));
+}
+
 // One call of an effect: the two pictures, their size and the pace of the steps.
 //
 // A destination on show is drawn only where it can be seen (a picture larger than its window is seen
 // at its top-left only): what is shown is the same, and a large photo takes little longer than a
 // picture the size of the screen.
 //
+// On show, an effect is paced by the clock, so that it is seen as a movement at display rate: it lasts
+// fullDurationMs() when its picture fills the window, proportionally less for a smaller picture, and
+// each display frame shows the steps due by then. Between frames it waits with the events handled, so a
+// key or a click is answered at once. A machine too slow for the pace shows a frame with the steps done
+// so far whenever a frame's time has passed, and ends as soon as the copies are made. Time spent in
+// events beyond a frame (a prompt shown in the middle) is not counted: the effect goes on from where it
+// was. A destination that is not shown runs at the machine's speed and handles events once a frame.
+//
 // An effect that copies whole columns works on both pictures turned by a quarter (columns become rows,
-// which lie together in memory); the destination is turned back at every frame and at the end, so the
-// pictures shown are the same as with column copies.
+// which lie together in memory), of the source only the rows that are drawn; the destination is turned
+// back at every frame and at the end, so the pictures shown are the same as with column copies.
 class Run {
 public:
     enum Lines { Rows, Columns };
@@ -114,11 +134,14 @@ public:
         updateClip();
         if (columns_) {
             const QImage& s = std::as_const(src).Image();
-            destTurned_ = QImage(dest.ScaleHeight(), dest.ScaleWidth(), QImage::Format_RGB32);
-            srcTurned_ = QImage(s.height(), s.width(), QImage::Format_RGB32);
-            transposeInto(destTurned_, std::as_const(dest).Image(), destTurned_.rect());
-            transposeInto(srcTurned_, s, srcTurned_.rect());
+            turned_ = clip_;
+            destTurned_ = QImage(clip_.height(), clip_.width(), QImage::Format_RGB32);
+            srcTurned_ = QImage(clip_.height(), s.width(), QImage::Format_RGB32);
+            transposeInto(destTurned_, destTurned_.rect(), std::as_const(dest).Image(), clip_.topLeft());
+            transposeInto(srcTurned_, srcTurned_.rect(), s, QPoint(0, clip_.y()));
         }
+        wake_.setSingleShot(true);
+        wake_.setTimerType(Qt::PreciseTimer);
         clock_.start();
     }
     ~Run()
@@ -129,7 +152,28 @@ public:
 
     int W = 0, H = 0;
 
-    // The start of a step: shows the progress and handles events when a frame has passed.
+    // The number of steps to come: sets the pace, from now. Steps before (a list made and shuffled, which
+    // draws nothing) run at the machine's speed.
+    void plan(qint64 steps)
+    {
+        plannedSteps = count_ + steps;
+        planned_ = steps;
+        base_ = count_;
+        if (!shown_ || steps <= 0)
+            return;
+        pausedMs_ = clock_.elapsed();
+        nextLook_ = count_ + 1;
+        const QSize window = dest_->window()->size();
+        const double share = window.isEmpty() ? 1.0
+                                              : std::max(double(clip_.width()) / window.width(),
+                                                         double(clip_.height()) / window.height());
+        durationMs_ = qint64(double(fullDurationMs(steps)) * std::min(share, 1.0));
+        paced_ = durationMs_ > 0;
+        if (paced_)
+            nextFrame(kFrameMs);
+    }
+
+    // The start of a step.
     void step()
     {
         if (stepWatcher()) {
@@ -137,20 +181,19 @@ public:
             stepWatcher()(count_);
             checkAlive();
         }
-        ++count_;
-        if (--untilClockLook_ > 0)
+        if (++count_ < nextLook_)
             return;
-        untilClockLook_ = kStepsPerClockLook;
-        if (clock_.elapsed() < nextFrame_)
-            return;
-        if (shown_)
-            turnBack();
-        dest_->update();
-        QCoreApplication::processEvents();
-        nextFrame_ = clock_.elapsed() + kFrameMs;
-        checkAlive();
-        updateClip();
+        look();
     }
+    // After the last step: the end is shown when its time comes.
+    void finish()
+    {
+        if (!paced_)
+            return;
+        showFrame();
+        waitUntil(durationMs_);
+    }
+
     [[noreturn]] static void fail() { throw FailSignal{}; }
     // a / b as a real number; b = 0 is the error of a picture with no width or height.
     static double divide(int a, int b)
@@ -169,23 +212,93 @@ public:
     void column(int to, int from)
     {
         if (columns_)
-            copyPixels(destTurned_, 0, to, H, 1, srcTurned_, 0, from, turnedClip_);
+            copyPixels(destTurned_, 0, to - turned_.x(), turned_.height(), 1, srcTurned_, 0, from,
+                       destTurned_.rect());
         else
             copy(to, 0, 1, H, from, 0);
     }
     void pixel(int x, int y) { same(x, y, 1, 1); }
 
 private:
+    qint64 now() const { return clock_.elapsed() - pausedMs_; }
+
+    // Between steps: a frame when its steps are drawn (at its time) or when its time has passed.
+    void look()
+    {
+        nextLook_ = count_ + kStepsPerClockLook;
+        const qint64 t = now();
+        if (!paced_) {
+            if (t < frameAt_)
+                return;
+            showFrame();
+            handleEvents();
+            frameAt_ = now() + kFrameMs;
+            return;
+        }
+        const qint64 drawn = count_ - 1 - base_;  // the paced steps before this one
+        if (drawn >= dueSteps_) {
+            showFrame();
+            waitUntil(frameAt_);
+            nextFrame(frameAt_ + kFrameMs);
+        } else if (t >= frameAt_) {
+            showFrame();
+            handleEvents();
+            nextFrame(now() + kFrameMs);
+        }
+        nextLook_ = std::min(nextLook_, dueSteps_ + 1);
+    }
+    // The frame at `at` ms shows the steps due by then.
+    void nextFrame(qint64 at)
+    {
+        frameAt_ = at;
+        dueSteps_ = at >= durationMs_ ? planned_ : qint64(std::ceil(double(planned_) * double(at) / double(durationMs_)));
+    }
+    void showFrame()
+    {
+        if (shown_)
+            turnBack();
+        dest_->update();
+    }
+    // Handles pending events once; time beyond a frame spent there does not count.
+    void handleEvents()
+    {
+        const qint64 before = clock_.elapsed();
+        QCoreApplication::processEvents();
+        const qint64 spent = clock_.elapsed() - before;
+        if (spent > kFrameMs)
+            pausedMs_ += spent;
+        afterEvents();
+    }
+    // Handles events as they come until the clock reaches `at` ms, without spinning.
+    void waitUntil(qint64 at)
+    {
+        for (qint64 left = at - now(); left > 0; left = at - now()) {
+            wake_.start(int(left));
+            const qint64 before = clock_.elapsed();
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+            const qint64 spent = clock_.elapsed() - before;
+            if (spent > left + kFrameMs)
+                pausedMs_ += spent - left;
+            afterEvents();
+        }
+        wake_.stop();
+    }
+    void afterEvents()
+    {
+        checkAlive();
+        updateClip();
+    }
     void updateClip()
     {
         const QRect all = dest_->Image().rect();
         clip_ = shown_ ? dest_->visibleRegion().boundingRect() & all : all;
-        turnedClip_ = QRect(clip_.y(), clip_.x(), clip_.height(), clip_.width());
+        if (columns_ && !destTurned_.isNull())
+            clip_ &= turned_;
     }
     void turnBack()
     {
         if (columns_)
-            transposeInto(dest_->Image(), destTurned_, clip_);
+            transposeInto(dest_->Image(), turned_, destTurned_, QPoint(-turned_.y(), -turned_.x()));
     }
     void checkAlive() const
     {
@@ -196,12 +309,16 @@ private:
     QPointer<PictureBox> dest_, src_;
     const bool shown_;
     const bool columns_;
-    QRect clip_, turnedClip_;  // the part of the destination that is drawn, as it stands and turned
+    QRect clip_;    // the part of the destination that is drawn
+    QRect turned_;  // of the destination, the part held turned
     QImage destTurned_, srcTurned_;
     QElapsedTimer clock_;
-    qint64 nextFrame_ = 0;
-    qint64 count_ = 0;
-    int untilClockLook_ = 1;
+    QTimer wake_;  // ends a wait for events when the next frame is due
+    qint64 pausedMs_ = 0;
+    qint64 planned_ = 0, base_ = 0, durationMs_ = 0;
+    bool paced_ = false;
+    qint64 frameAt_ = 0, dueSteps_ = 0;
+    qint64 count_ = 0, nextLook_ = 1;
 };
 
 template <class Body>
@@ -209,9 +326,11 @@ EffectEnd run(PictureBox& dest, PictureBox& src, Body body, Run::Lines lines = R
 {
     QPointer<PictureBox> shown(&dest);
     EffectEnd end = EffectEnd::Done;
+    plannedSteps = 0;
     try {
         Run r(dest, src, lines);
         body(r);
+        r.finish();
     } catch (const StopSignal&) {
         end = EffectEnd::Stopped;
     } catch (const FailSignal&) {
@@ -244,9 +363,16 @@ std::vector<qint32> shuffledOrder(Run& r, qint32 n)
 
 // The loops of the rain effects, a step at each of their steps: i from `top` down to 0 and j from 0 up
 // to i (falling); or i from `first` up to `last` and j from `last` down to i (rising).
+// The steps of those loops: one for each i and one for each j of each i.
+qint64 triangleSteps(int lines)
+{
+    const qint64 m = std::max(lines, 0);
+    return m + m * (m + 1) / 2;
+}
 template <class Copy>
 void fall(Run& r, int top, Copy copy)
 {
+    r.plan(triangleSteps(top + 1));
     for (int i = top; i >= 0; --i) {
         r.step();
         for (int j = 0; j <= i; ++j) {
@@ -258,6 +384,7 @@ void fall(Run& r, int top, Copy copy)
 template <class Copy>
 void rise(Run& r, int first, int last, Copy copy)
 {
+    r.plan(triangleSteps(last - first + 1));
     for (int i = first; i <= last; ++i) {
         r.step();
         for (int j = last; j >= i; --j) {
@@ -304,12 +431,14 @@ EffectEnd CloseDoor(PictureBox& dest, PictureBox& src, int variant)
     return run(dest, src, [variant](Run& r) {
         const int hw = r.W / 2, hh = r.H / 2;
         if (variant == 1) {
+            r.plan(hw + 1);
             for (int i = -hw; i <= 0; ++i) {
                 r.step();
                 r.copy(i, 0, hw, 2 * hh, 0, 0);
                 r.copy(hw - i, 0, hw, 2 * hh, hw, 0);
             }
         } else if (variant == 2) {
+            r.plan(hh + 1);
             for (int i = -hh; i <= 0; ++i) {
                 r.step();
                 r.copy(0, i, 2 * hw, hh, 0, 0);
@@ -330,6 +459,7 @@ EffectEnd RandomBlocks(PictureBox& dest, PictureBox& src, int blockSize)
         if (n == 0)
             Run::fail();
         const std::vector<qint32> order = shuffledOrder(r, n);
+        r.plan(n);
         for (const qint32 block : order) {
             r.step();
             r.same((block % cols) * s, (block / cols) * s, s, s);
@@ -349,6 +479,7 @@ EffectEnd RandomQuarters(PictureBox& dest, PictureBox& src, quint8 blockSize)
         if (n == 0)
             Run::fail();
         const std::vector<qint32> order = shuffledOrder(r, n);
+        r.plan(2 * qint64(n));
         for (const qint32 block : order) {
             r.step();
             const int x = (block % cols) * s, y = (block / cols) * s;
@@ -393,6 +524,7 @@ EffectEnd DiagonalSweep(PictureBox& dest, PictureBox& src, int variant)
         const int first = variant == 1 || variant == 3 ? 0 : -H;
         const int last = variant == 1 ? -2 * H : variant == 2 ? H : variant == 3 ? -H : 0;
         const int by = last < first ? -1 : 1;
+        r.plan((qint64(std::abs(last - first)) + 1) * (qint64(W) + 2));
         for (int i = first; by > 0 ? i <= last : i >= last; i += by) {
             r.step();
             edges(i);
@@ -431,6 +563,7 @@ EffectEnd CentreOut(PictureBox& dest, PictureBox& src, int variant)
                 draw(growing ? k : W - k, sides, topAndBottom);
             }
         };
+        r.plan(variant <= 3 ? qint64(W) + 1 : 2 * (qint64(W) + 2));
         switch (variant) {
         case 1:
         case 3: sweep(true, true, true); break;
@@ -453,6 +586,7 @@ EffectEnd CornerWipe(PictureBox& dest, PictureBox& src, int variant)
             return;
         const double ratio = Run::divide(W, H);
         const bool growing = variant == 1 || variant == 3 || variant == 4;
+        r.plan(qint64(H) + 1);
         for (int k = 0; k <= H; ++k) {
             r.step();
             const int i = growing ? k : H - k;
@@ -487,6 +621,7 @@ EffectEnd SineWave(PictureBox& dest, PictureBox& src, int variant)
             const int size = variant == 1 ? H : W;
             const int length = variant == 1 ? W : H;
             const int m = size % 2 == 0 ? size : size + 1;
+            r.plan((qint64(m + 10) / 2 + 1) * (qint64(length) + 2));
             for (int i = -5; i <= m + 5; i += 2) {
                 r.step();
                 for (int j = 0; j <= length; ++j) {
@@ -507,6 +642,7 @@ EffectEnd SineWave(PictureBox& dest, PictureBox& src, int variant)
         const int length = variant == 3 ? H : W;
         const int c = size % 2 == 0 ? size / 2 : size / 2 + 1;
         const int half = period / 2;
+        r.plan((qint64(c) + 11) * (qint64(length) + half + 2));
         for (int i = -5; i <= c + 5; ++i) {
             r.step();
             for (int j = -half; j <= length; ++j) {
@@ -536,5 +672,6 @@ void YieldEvents(int n)
 void SwapLongs(qint32& a, qint32& b) { std::swap(a, b); }
 
 void setStepWatcherForTests(std::function<void(qint64 step)> watcher) { stepWatcher() = std::move(watcher); }
+qint64 plannedStepsForTests() { return plannedSteps; }
 
 }  // namespace SHE

@@ -8,10 +8,12 @@
 // pixel (halves to even). Only pixels that lie inside both pictures are copied: the rest of a copy that
 // reaches beyond either picture leaves the destination as it was.
 //
-// Steps are not slowed down: between steps the effect shows its progress and handles pending events
-// once a display frame has passed (about 60 times a second), so a key press is answered within a frame
-// while the copies run at the machine's speed. A variant outside a routine's range does nothing beyond
-// the sizing.
+// On show, an effect is paced so that it is seen as a movement: a picture that fills its window takes
+// half a second to two seconds (more for an effect of more steps), a smaller one proportionally less,
+// and every display frame (about 60 a second) shows the steps due by then. Events are handled while it
+// waits for the next frame, so a key press is answered at once. A destination that is not shown runs
+// at the machine's speed and handles events once a frame. A variant outside a routine's range does
+// nothing beyond the sizing.
 #include <QtGlobal>
 #include <functional>
 
@@ -60,5 +62,7 @@ void SwapLongs(qint32& a, qint32& b);
 // Tests: called at the start of every step of every effect, with the step's number (0 for the first);
 // an empty function takes it away.
 void setStepWatcherForTests(std::function<void(qint64 step)> watcher);
+// Tests: how many steps the last effect counted on before its first step (0 when it made none).
+qint64 plannedStepsForTests();
 
 }  // namespace SHE

@@ -151,7 +151,9 @@ void SCR1::tick()
     if (!self)
         return;
     const int i = int(File1->ListCount() * QRandomGenerator::global()->generateDouble());
-    // The picture on show becomes the background, over which the next one comes in.
+    // The picture on show becomes the background, over which the next one comes in. Of a photo larger
+    // than the screen only the part on the screen is ever seen: only that part is kept on show.
+    Picture1->keepWithin(screen() ? screen()->size() : size());
     Picture1->setPicture(Picture3->Picture());
     const QImage next = PictureBox::load(File1->Path() + QLatin1Char('/') + File1->List(i));
     if (next.isNull())
@@ -187,8 +189,8 @@ void SCR1::EndScreenSaver()
     QPointer<SCR1> self(this);
     ending_ = true;
     const QString answer =
-        Dialogs::InputBox(SHE::LangText(QStringLiteral("enterps"), QStringLiteral("Please enter the password")),
-                          QStringLiteral("PellumPlayer"), QString(), this);
+        Dialogs::PasswordBox(SHE::LangText(QStringLiteral("enterps"), QStringLiteral("Please enter the password")),
+                             QStringLiteral("PellumPlayer"), this);
     if (!self)
         return;
     bool isNumber = false;

@@ -74,8 +74,10 @@ SCRSET::SCRSET()
     Label2->setWordWrap(true);
     Label3 = make<QLabel>(this, "Label3");
     Combo1 = make<QComboBox>(this, "Combo1");
+    // The boxes' text is what the user types: no completion from the list.
     Combo1->setEditable(true);
     Combo1->setInsertPolicy(QComboBox::NoInsert);
+    Combo1->setCompleter(nullptr);
     for (int s = 2; s <= 10; ++s)
         Combo1->addItem(QString::number(s));
     Label5 = make<QLabel>(this, "Label5", QStringLiteral("second"));
@@ -83,6 +85,7 @@ SCRSET::SCRSET()
     Combo2 = make<QComboBox>(this, "Combo2");
     Combo2->setEditable(true);
     Combo2->setInsertPolicy(QComboBox::NoInsert);
+    Combo2->setCompleter(nullptr);
     Combo2->addItems(EffectNames());
     option1 = make<QCheckBox>(this, "option1");
     Check1 = make<QCheckBox>(this, "Check1");
@@ -177,8 +180,8 @@ void SCRSET::option1_Click() { Combo2->setVisible(!option1->isChecked()); }
 
 void SCRSET::Command4_Click()
 {
-    const QString answer = Dialogs::InputBox(text("newps", "Please enter a new password."),
-                                             QStringLiteral("PellumPlayer"), QString(), this);
+    const QString answer =
+        Dialogs::PasswordBox(text("newps", "Please enter a new password."), QStringLiteral("PellumPlayer"), this);
     if (!answer.isEmpty())
         SettingsStore::SaveSetting(QStringLiteral("psw"), answer);
 }
