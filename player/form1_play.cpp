@@ -20,7 +20,6 @@ QString withoutLast(const QString& text, int n) { return text.left(qMax<qsizetyp
 void Form1::List1_Click()
 {
     RmF& rmf = RmF::instance();
-    rmf.setWindowFlag(Qt::WindowStaysOnTopHint, false);
     rmf.hide();
     Picture2->show();
 
@@ -35,7 +34,6 @@ void Form1::List1_Click()
         return;
     }
     if (route == Route::RealMedia) {
-        rmf.setWindowFlag(Qt::WindowStaysOnTopHint, true);
         mp->Stop();
         mp->setFileName(QString());
         SF->setMovie(QString());

@@ -9,7 +9,10 @@ RmF::RmF()
 {
     setObjectName(QStringLiteral("RmF"));
     setWindowTitle(QStringLiteral("PellumPlayer"));
-    setWindowFlags(Qt::Window);
+    // The window keeps its place in the topmost band for its whole life. Changing that flag makes the
+    // display server's window anew at the next show, and with it the picture's window, while the engine
+    // would go on drawing into the old one. Hidden, the window is in no one's way.
+    setWindowFlags(Qt::Window | Qt::WindowStaysOnTopHint);
     RA = new RealAudio(QStringLiteral("clip1"), RealAudio::ImageWindow, this);
     RA2 = new RealAudio(QStringLiteral("clip1"), RealAudio::ControlPanel, this);
     for (RealAudio* r : {RA, RA2})

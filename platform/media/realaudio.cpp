@@ -85,7 +85,9 @@ RealAudio::RealAudio(const QString& console, Part part, QWidget* parent)
 
 RealAudio::~RealAudio()
 {
-    if (--console_->instances == 0)
+    // The engine draws into the picture's window, which goes with this instance: it goes first.
+    const bool picture = part_ == ImageWindow && console_->picture && console_->picture->parent() == this;
+    if (--console_->instances == 0 || picture)
         console_->engine.reset();
 }
 

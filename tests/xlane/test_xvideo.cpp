@@ -7,6 +7,8 @@
 #include "platform/media/realaudio.h"
 
 #include <QApplication>
+#include <QMenu>
+#include <QPushButton>
 #include <QScreen>
 #include <QSet>
 #include <QStyle>
@@ -84,6 +86,17 @@ void dragHandle(const QSlider* s, double fraction)
     for (int i = 1; i <= 8; ++i)
         XInput::moveTo(from + (to - from) * i / 8);
     XInput::release();
+}
+
+// A real click at the middle of `w`, or at `at` inside it.
+void clickOn(const QWidget* w, QPoint at = QPoint(-1, -1))
+{
+    if (at.x() < 0)
+        at = w->rect().center();
+    XInput::moveTo(w->mapToGlobal(at) + QPoint(1, 1));
+    XInput::moveTo(w->mapToGlobal(at));
+    XInput::click();
+    XInput::settle(150);
 }
 
 }  // namespace
@@ -286,6 +299,72 @@ private slots:
         QVERIFY2(back <= 8, qPrintable(QString::number(back)));
         QVERIFY2(seekedTo(back), qPrintable(QString::number(f.mp->CurrentPosition())));
     }
+    // The RealMedia roads in turn, each more than once: an address opened with File > Open URL and
+    // played to its end, the clip's row clicked and played to its end, a clip that cannot be played,
+    // the window closed while a clip plays. Each clip shows in the window, and the player lives on.
+    void realMediaRoadsInTurn_data()
+    {
+        QTest::addColumn<QStringList>("roads");
+        QTest::newRow("address first") << QStringList{"url", "row", "close", "row", "fail", "url", "row"};
+        QTest::newRow("row first") << QStringList{"row", "row", "close", "url", "fail", "close", "row"};
+        QTest::newRow("failure first") << QStringList{"fail", "close", "url", "url", "row"};
+    }
+    void realMediaRoadsInTurn()
+    {
+        QFETCH(QStringList, roads);
+        Form1& f = shownWindow();
+        const QString a = writeWav(fx.env->path(QStringLiteral("a.wav")), 60.0);
+        const QString clip = video(QStringLiteral("r.rm"), 2);
+        const QString bad = fx.env->writeFile(QStringLiteral("bad.rm"), QByteArray(8192, 'x'));
+        PlayerFixture::add(f, {a, clip});
+        RmF& rmf = RmF::instance();
+        auto rowOf = [&](const QString& path) { return int(f.List1->items().indexOf(path)); };
+        auto clickRow = [&](int row) {
+            clickOn(f.List2, f.List2->visualRect(f.List2->model()->index(row, 0)).center());
+        };
+        auto shows = [&] {
+            return waitFor([&] { return rmf.isVisible() && videoIn(f, globalRect(rmf.RA)); }, 8000);
+        };
+        // Played to its end, the clip hands over to the wave file at the top of the list.
+        auto endsIntoTheWave = [&] {
+            return waitFor([&] { return !rmf.isVisible() && f.mp->FileName() == a && f.mp->PlayState() == 2; }, 15000);
+        };
+
+        for (const QString& road : roads) {
+            const QByteArray what = road.toUtf8();
+            if (road == "url") {
+                Dialogs::answer(clip);
+                clickOn(f.Label1[0]);  // File
+                QVERIFY2(waitFor([&] { return f.fl->isVisible(); }, 3000), what);
+                clickOn(f.fl, f.fl->actionGeometry(f.OpU).center());
+                QVERIFY2(shows(), what);
+                QVERIFY2(endsIntoTheWave(), what);
+            } else if (road == "row") {
+                clickRow(rowOf(clip));
+                QVERIFY2(shows(), what);
+                QVERIFY2(endsIntoTheWave(), what);
+                QVERIFY2(f.List2->List(rowOf(clip)).startsWith(QLatin1Char('#')), what);
+            } else if (road == "close") {
+                clickRow(rowOf(clip));
+                QVERIFY2(shows(), what);
+                clickOn(rmf.RA);
+                XInput::keyChord({QStringLiteral("Alt_L"), QStringLiteral("F4")});
+                QVERIFY2(waitFor([&] { return !rmf.isVisible(); }, 5000), what);
+                QCOMPARE(rmf.RA->Source(), QString());
+                QCOMPARE(f.mp->FileName(), QString());
+            } else if (road == "fail") {
+                PlayerFixture::add(f, {bad});
+                clickRow(rowOf(bad));
+                QVERIFY2(waitFor([&] { return rowOf(bad) < 0 && !rmf.isVisible(); }, 8000), what);
+                QCOMPARE(f.List2->ListCount(), 2);
+            }
+            XInput::settle(300);
+        }
+        // The player is still there, and a last clip still shows.
+        clickRow(rowOf(clip));
+        QVERIFY(shows());
+    }
+
 };
 
 PELLUM_XLANE_MAIN(TestXVideo)
