@@ -40,9 +40,9 @@ void Form1::List1_Click()
         PlayerInactive = true;
         SF->setMember139(false);
         SF->hide();
+        // The window sits over the video area, its title bar too, so the label strip above stays free.
+        rmf.placeOver(QRect(mapToGlobal(Frame1->geometry().topLeft()), mp->size()));
         rmf.show();
-        const QPoint origin = mapToGlobal(Frame1->geometry().topLeft());
-        rmf.setGeometry(QRect(origin, mp->size()));
         rmf.RA->setSource(p);
         rmf.RA->DoPlay();
         const QString caption = QStringLiteral("PellumPlayer >> ") + rmf.RA->Source();

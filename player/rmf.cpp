@@ -39,6 +39,33 @@ void RmF::Form_Unload(int& cancel)
     hide();
 }
 
+void RmF::placeOver(const QRect& area)
+{
+    placeArea_ = area;
+    fitPending_ = true;
+    fitFrame();
+}
+
+void RmF::fitFrame()
+{
+    if (placeArea_.isEmpty())
+        return;
+    // The frame's place is the window's place; its inside is what the frame leaves of the area. Before
+    // the window manager has framed the window the frame is not known: the size is fitted again then.
+    const QSize frame = frameGeometry().size() - size();
+    if (!frame.isNull())
+        fitPending_ = false;
+    move(placeArea_.topLeft());
+    resize(placeArea_.size() - frame);
+}
+
+void RmF::moveEvent(QMoveEvent* e)
+{
+    VbForm::moveEvent(e);
+    if (fitPending_ && isVisible() && !(windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen)))
+        fitFrame();
+}
+
 void RmF::layoutControls()
 {
     const int panel = RA2->sizeHint().height();

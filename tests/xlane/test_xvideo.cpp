@@ -365,6 +365,41 @@ private slots:
         QVERIFY(shows());
     }
 
+    // The RealMedia window leaves the label strip free: while a clip plays, a click on each of the
+    // strip's menus opens it.
+    void labelStripOpensOverAClip_data()
+    {
+        QTest::addColumn<int>("label");
+        QTest::newRow("File") << 0;
+        QTest::newRow("Actions") << 1;
+        QTest::newRow("Options") << 2;
+        QTest::newRow("About") << 6;
+    }
+    void labelStripOpensOverAClip()
+    {
+        QFETCH(int, label);
+        Form1& f = shownWindow();
+        PlayerFixture::add(f, {video(QStringLiteral("clip.rm"), 20)});
+        f.List2->setListIndex(0);
+        RmF& rmf = RmF::instance();
+        QVERIFY(waitFor([&] { return rmf.isVisible() && videoIn(f, globalRect(rmf.RA)); }, 8000));
+        // The window, its title bar too, lies over the video area.
+        QVERIFY2(waitFor([&] { return rmf.frameGeometry() == globalRect(f.mp); }, 3000),
+                 qPrintable(QStringLiteral("%1,%2 %3x%4")
+                                .arg(rmf.frameGeometry().x())
+                                .arg(rmf.frameGeometry().y())
+                                .arg(rmf.frameGeometry().width())
+                                .arg(rmf.frameGeometry().height())));
+        const QList<QMenu*> menus{f.fl, f.ac, f.rndg, nullptr, nullptr, nullptr, f.ab};
+        QMenu* menu = menus[label];
+        clickOn(f.Label1[label]);
+        QVERIFY2(waitFor([&] { return menu->isVisible() && QApplication::activePopupWidget() == menu; }, 3000),
+                 qPrintable(f.Label1[label]->text()));
+        XInput::key(QStringLiteral("Escape"));
+        QVERIFY(waitFor([&] { return !menu->isVisible(); }, 3000));
+        QVERIFY(rmf.isVisible());
+    }
+
 };
 
 PELLUM_XLANE_MAIN(TestXVideo)
