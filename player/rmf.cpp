@@ -16,7 +16,7 @@ RmF::RmF()
     RA = new RealAudio(QStringLiteral("clip1"), RealAudio::ImageWindow, this);
     RA2 = new RealAudio(QStringLiteral("clip1"), RealAudio::ControlPanel, this);
     for (RealAudio* r : {RA, RA2})
-        r->setStyleSheet(QStringLiteral("background: #000000;"));
+        r->setStyleSheet(QStringLiteral("RealAudio { background: #000000; }"));  // not the panel's buttons
     Timer1 = new QTimer(this);
     Timer1->setInterval(1000);
     connect(Timer1, &QTimer::timeout, this, &RmF::Timer1_Timer);

@@ -54,6 +54,7 @@ RealAudio::RealAudio(const QString& console, Part part, QWidget* parent)
     : QWidget(parent), consoleName_(console), part_(part), console_(&RealAudio::console(console))
 {
     ++console_->instances;
+    setAttribute(Qt::WA_StyledBackground);  // a background given by a style sheet is painted
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     if (part == ImageWindow) {

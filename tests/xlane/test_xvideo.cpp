@@ -99,6 +99,20 @@ void clickOn(const QWidget* w, QPoint at = QPoint(-1, -1))
     XInput::settle(150);
 }
 
+// The lightest and the darkest pixel of `area` on the screen differ by at least this much (0 to 255).
+int contrast(const QRect& area)
+{
+    const QImage shot = screenImage().copy(area);
+    int lo = 255, hi = 0;
+    for (int y = 0; y < shot.height(); ++y)
+        for (int x = 0; x < shot.width(); ++x) {
+            const int v = qGray(shot.pixel(x, y));
+            lo = qMin(lo, v);
+            hi = qMax(hi, v);
+        }
+    return hi - lo;
+}
+
 }  // namespace
 
 class TestXVideo : public QObject {
@@ -400,6 +414,23 @@ private slots:
         QVERIFY(rmf.isVisible());
     }
 
+    // The RealMedia panel's play and stop buttons show their signs against their faces.
+    void realMediaPanelButtonsCanBeSeen()
+    {
+        Form1& f = shownWindow();
+        PlayerFixture::add(f, {video(QStringLiteral("clip.rm"), 20)});
+        f.List2->setListIndex(0);
+        RmF& rmf = RmF::instance();
+        QVERIFY(waitFor([&] { return rmf.isVisible() && rmf.RA->GetPosition() > 300; }, 8000));
+        XInput::settle(300);
+        const QList<QPushButton*> buttons = rmf.RA2->findChildren<QPushButton*>();
+        QCOMPARE(buttons.size(), 2);
+        for (QPushButton* b : buttons) {
+            // The middle of the face, where the sign is drawn, without the button's edges.
+            const QRect face = globalRect(b).adjusted(b->width() / 4, b->height() / 4, -b->width() / 4, -b->height() / 4);
+            QVERIFY2(contrast(face) >= 100, qPrintable(b->text() + QStringLiteral(": ") + QString::number(contrast(face))));
+        }
+    }
 };
 
 PELLUM_XLANE_MAIN(TestXVideo)
