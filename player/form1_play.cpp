@@ -20,7 +20,6 @@ QString withoutLast(const QString& text, int n) { return text.left(qMax<qsizetyp
 void Form1::List1_Click()
 {
     RmF& rmf = RmF::instance();
-    rmf.setWindowFlag(Qt::WindowStaysOnTopHint, false);
     rmf.hide();
     Picture2->show();
 
@@ -35,16 +34,15 @@ void Form1::List1_Click()
         return;
     }
     if (route == Route::RealMedia) {
-        rmf.setWindowFlag(Qt::WindowStaysOnTopHint, true);
         mp->Stop();
         mp->setFileName(QString());
         SF->setMovie(QString());
         PlayerInactive = true;
         SF->setMember139(false);
         SF->hide();
+        // The window sits over the video area, its title bar too, so the label strip above stays free.
+        rmf.placeOver(QRect(mapToGlobal(Frame1->geometry().topLeft()), mp->size()));
         rmf.show();
-        const QPoint origin = mapToGlobal(Frame1->geometry().topLeft());
-        rmf.setGeometry(QRect(origin, mp->size()));
         rmf.RA->setSource(p);
         rmf.RA->DoPlay();
         const QString caption = QStringLiteral("PellumPlayer >> ") + rmf.RA->Source();

@@ -7,6 +7,8 @@
 #include "platform/media/realaudio.h"
 
 #include <QApplication>
+#include <QMenu>
+#include <QPushButton>
 #include <QScreen>
 #include <QSet>
 #include <QStyle>
@@ -84,6 +86,31 @@ void dragHandle(const QSlider* s, double fraction)
     for (int i = 1; i <= 8; ++i)
         XInput::moveTo(from + (to - from) * i / 8);
     XInput::release();
+}
+
+// A real click at the middle of `w`, or at `at` inside it.
+void clickOn(const QWidget* w, QPoint at = QPoint(-1, -1))
+{
+    if (at.x() < 0)
+        at = w->rect().center();
+    XInput::moveTo(w->mapToGlobal(at) + QPoint(1, 1));
+    XInput::moveTo(w->mapToGlobal(at));
+    XInput::click();
+    XInput::settle(150);
+}
+
+// The lightest and the darkest pixel of `area` on the screen differ by at least this much (0 to 255).
+int contrast(const QRect& area)
+{
+    const QImage shot = screenImage().copy(area);
+    int lo = 255, hi = 0;
+    for (int y = 0; y < shot.height(); ++y)
+        for (int x = 0; x < shot.width(); ++x) {
+            const int v = qGray(shot.pixel(x, y));
+            lo = qMin(lo, v);
+            hi = qMax(hi, v);
+        }
+    return hi - lo;
 }
 
 }  // namespace
@@ -285,6 +312,124 @@ private slots:
         const int back = f.PBX->value();
         QVERIFY2(back <= 8, qPrintable(QString::number(back)));
         QVERIFY2(seekedTo(back), qPrintable(QString::number(f.mp->CurrentPosition())));
+    }
+    // The RealMedia roads in turn, each more than once: an address opened with File > Open URL and
+    // played to its end, the clip's row clicked and played to its end, a clip that cannot be played,
+    // the window closed while a clip plays. Each clip shows in the window, and the player lives on.
+    void realMediaRoadsInTurn_data()
+    {
+        QTest::addColumn<QStringList>("roads");
+        QTest::newRow("address first") << QStringList{"url", "row", "close", "row", "fail", "url", "row"};
+        QTest::newRow("row first") << QStringList{"row", "row", "close", "url", "fail", "close", "row"};
+        QTest::newRow("failure first") << QStringList{"fail", "close", "url", "url", "row"};
+    }
+    void realMediaRoadsInTurn()
+    {
+        QFETCH(QStringList, roads);
+        Form1& f = shownWindow();
+        const QString a = writeWav(fx.env->path(QStringLiteral("a.wav")), 60.0);
+        const QString clip = video(QStringLiteral("r.rm"), 2);
+        const QString bad = fx.env->writeFile(QStringLiteral("bad.rm"), QByteArray(8192, 'x'));
+        PlayerFixture::add(f, {a, clip});
+        RmF& rmf = RmF::instance();
+        auto rowOf = [&](const QString& path) { return int(f.List1->items().indexOf(path)); };
+        auto clickRow = [&](int row) {
+            clickOn(f.List2, f.List2->visualRect(f.List2->model()->index(row, 0)).center());
+        };
+        auto shows = [&] {
+            return waitFor([&] { return rmf.isVisible() && videoIn(f, globalRect(rmf.RA)); }, 8000);
+        };
+        // Played to its end, the clip hands over to the wave file at the top of the list.
+        auto endsIntoTheWave = [&] {
+            return waitFor([&] { return !rmf.isVisible() && f.mp->FileName() == a && f.mp->PlayState() == 2; }, 15000);
+        };
+
+        for (const QString& road : roads) {
+            const QByteArray what = road.toUtf8();
+            if (road == "url") {
+                Dialogs::answer(clip);
+                clickOn(f.Label1[0]);  // File
+                QVERIFY2(waitFor([&] { return f.fl->isVisible(); }, 3000), what);
+                clickOn(f.fl, f.fl->actionGeometry(f.OpU).center());
+                QVERIFY2(shows(), what);
+                QVERIFY2(endsIntoTheWave(), what);
+            } else if (road == "row") {
+                clickRow(rowOf(clip));
+                QVERIFY2(shows(), what);
+                QVERIFY2(endsIntoTheWave(), what);
+                QVERIFY2(f.List2->List(rowOf(clip)).startsWith(QLatin1Char('#')), what);
+            } else if (road == "close") {
+                clickRow(rowOf(clip));
+                QVERIFY2(shows(), what);
+                clickOn(rmf.RA);
+                XInput::keyChord({QStringLiteral("Alt_L"), QStringLiteral("F4")});
+                QVERIFY2(waitFor([&] { return !rmf.isVisible(); }, 5000), what);
+                QCOMPARE(rmf.RA->Source(), QString());
+                QCOMPARE(f.mp->FileName(), QString());
+            } else if (road == "fail") {
+                PlayerFixture::add(f, {bad});
+                clickRow(rowOf(bad));
+                QVERIFY2(waitFor([&] { return rowOf(bad) < 0 && !rmf.isVisible(); }, 8000), what);
+                QCOMPARE(f.List2->ListCount(), 2);
+            }
+            XInput::settle(300);
+        }
+        // The player is still there, and a last clip still shows.
+        clickRow(rowOf(clip));
+        QVERIFY(shows());
+    }
+
+    // The RealMedia window leaves the label strip free: while a clip plays, a click on each of the
+    // strip's menus opens it.
+    void labelStripOpensOverAClip_data()
+    {
+        QTest::addColumn<int>("label");
+        QTest::newRow("File") << 0;
+        QTest::newRow("Actions") << 1;
+        QTest::newRow("Options") << 2;
+        QTest::newRow("About") << 6;
+    }
+    void labelStripOpensOverAClip()
+    {
+        QFETCH(int, label);
+        Form1& f = shownWindow();
+        PlayerFixture::add(f, {video(QStringLiteral("clip.rm"), 20)});
+        f.List2->setListIndex(0);
+        RmF& rmf = RmF::instance();
+        QVERIFY(waitFor([&] { return rmf.isVisible() && videoIn(f, globalRect(rmf.RA)); }, 8000));
+        // The window, its title bar too, lies over the video area.
+        QVERIFY2(waitFor([&] { return rmf.frameGeometry() == globalRect(f.mp); }, 3000),
+                 qPrintable(QStringLiteral("%1,%2 %3x%4")
+                                .arg(rmf.frameGeometry().x())
+                                .arg(rmf.frameGeometry().y())
+                                .arg(rmf.frameGeometry().width())
+                                .arg(rmf.frameGeometry().height())));
+        const QList<QMenu*> menus{f.fl, f.ac, f.rndg, nullptr, nullptr, nullptr, f.ab};
+        QMenu* menu = menus[label];
+        clickOn(f.Label1[label]);
+        QVERIFY2(waitFor([&] { return menu->isVisible() && QApplication::activePopupWidget() == menu; }, 3000),
+                 qPrintable(f.Label1[label]->text()));
+        XInput::key(QStringLiteral("Escape"));
+        QVERIFY(waitFor([&] { return !menu->isVisible(); }, 3000));
+        QVERIFY(rmf.isVisible());
+    }
+
+    // The RealMedia panel's play and stop buttons show their signs against their faces.
+    void realMediaPanelButtonsCanBeSeen()
+    {
+        Form1& f = shownWindow();
+        PlayerFixture::add(f, {video(QStringLiteral("clip.rm"), 20)});
+        f.List2->setListIndex(0);
+        RmF& rmf = RmF::instance();
+        QVERIFY(waitFor([&] { return rmf.isVisible() && rmf.RA->GetPosition() > 300; }, 8000));
+        XInput::settle(300);
+        const QList<QPushButton*> buttons = rmf.RA2->findChildren<QPushButton*>();
+        QCOMPARE(buttons.size(), 2);
+        for (QPushButton* b : buttons) {
+            // The middle of the face, where the sign is drawn, without the button's edges.
+            const QRect face = globalRect(b).adjusted(b->width() / 4, b->height() / 4, -b->width() / 4, -b->height() / 4);
+            QVERIFY2(contrast(face) >= 100, qPrintable(b->text() + QStringLiteral(": ") + QString::number(contrast(face))));
+        }
     }
 };
 
