@@ -7,6 +7,7 @@
 #include "ui/skinlabel.h"
 
 #include <QLabel>
+#include <QElapsedTimer>
 #include <QList>
 #include <QHash>
 #include <QMenu>
@@ -258,8 +259,14 @@ private:
     void ShuffleNext();
     void toggleOption(MenuItem* item, const QString& key);
     void playListRow(int row);
-    bool passedOver(int row) const;  // the advance skips the row: it has played, or its file is missing
+    bool passedOver(int row);  // the advance skips the row: it has played, or its file is missing (told)
     bool passOverMissing(int row);
+    // Whether the row's file is missing; a missing one is named in the status text as passed over.
+    bool missingPassedOver(int row);
+    // The files passed over of late, and since when the status text names them.
+    QStringList passedOverFiles_;
+    QElapsedTimer passedOverClock_;
+    QString passedOverText() const;
     void buildSkin();
     void resizeEvent(QResizeEvent* e) override;
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -188,6 +188,8 @@ void Form1::ci_Click()
     List1->Clear();
     List2->Clear();
     CurrentIndex = -1;
+    // The rows that made the list wide are gone: so is its horizontal extent.
+    List2->setHorizontalExtent(0);
     List2->horizontalScrollBar()->setValue(0);
 }
 
@@ -226,9 +228,9 @@ void Form1::loc_Click()
     QString folder = path.left(cut);
     if (folder.isEmpty())
         folder = QStringLiteral("/");  // a file at the root
-    if (!Shell::openFileManager(folder))
-        Dialogs::MsgBox(QStringLiteral("The folder ") + folder + QStringLiteral(" could not be opened."),
-                        Dialogs::OKOnly, QStringLiteral("PellumPlayer"), this);
+    QString why;
+    if (!Shell::openFileManager(folder, &why))
+        Dialogs::MsgBox(why, Dialogs::OKOnly, QStringLiteral("PellumPlayer"), this);
 }
 
 void Form1::il_Click()

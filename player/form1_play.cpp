@@ -24,6 +24,9 @@ void Form1::List1_Click()
     Picture2->show();
 
     CurrentIndex = List2->ListIndex();
+    // The row that plays has had its turn in this shuffle round, whether it was drawn or clicked.
+    if (CurrentIndex >= 0 && CurrentIndex < ShufflePool.size())
+        ShufflePool[CurrentIndex].clear();
     const QString p = List1->List(CurrentIndex);
     if (passOverMissing(CurrentIndex))
         return;

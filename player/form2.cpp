@@ -73,6 +73,13 @@ bool expandListFiles(ListBox* list, ListBox* rows)
     return true;
 }
 
+// The folder last browsed to in this run: the dialog opens there again.
+QString& lastFolder()
+{
+    static QString folder;
+    return folder;
+}
+
 // A name that can stand as a file in LNKs: no separator, not "." or "..", no NUL.
 bool validShortcutName(const QString& name)
 {
@@ -151,16 +158,29 @@ Form2::Form2()
     Command5 = Design::Bind(design, QStringLiteral("Command5"), this, SLOT(Command5_Click()));
     Command6 = Design::Bind(design, QStringLiteral("Command6"), this, SLOT(Command6_Click()));
 
-    // The browser starts at the first drive's root.
-    const QList<Drives::Drive> drives = Drives::table();
+    // The browser starts where the user last browsed to in this run, else at the first drive's root.
     dr->Refresh();
-    for (const Drives::Drive& d : drives) {
+    if (!lastFolder().isEmpty() && Drives::FolderExists(lastFolder())) {
+        di->setPath(lastFolder());  // its Change shows the folder's drive
+        return;
+    }
+    for (const Drives::Drive& d : Drives::table()) {
         if (!d.root.isEmpty()) {
             dr->setDrive(QString(d.letter));
             di->setPath(d.root);
             break;
         }
     }
+}
+
+void Form2::showDriveOf(const QString& folder)
+{
+    // No drive holds the folder: the drive list shows none rather than another drive's folder.
+    const QSignalBlocker block(dr);
+    if (const std::optional<Drives::Drive> d = Drives::containing(folder))
+        dr->setDrive(QString(d->letter));
+    else
+        dr->setCurrentIndex(-1);
 }
 
 void Form2::Form_Load()
@@ -243,7 +263,12 @@ void Form2::dr_Change()
     dr->openIn(di);
 }
 
-void Form2::di_Change() { ff->setPath(di->Path()); }
+void Form2::di_Change()
+{
+    ff->setPath(di->Path());
+    lastFolder() = di->Path();
+    showDriveOf(di->Path());
+}
 
 void Form2::ff_PathChange()
 {
@@ -390,6 +415,7 @@ void Form2::ShowFor(qint16 target)
     d.AddTarget = target;
     d.di->Refresh();
     d.dr->Refresh();
+    d.showDriveOf(d.di->Path());
     d.ff->Refresh();
     d.showModal();
 }

@@ -12,6 +12,8 @@
 
 #include <QDir>
 #include <QFontMetrics>
+#include <QRegularExpression>
+#include <QScopeGuard>
 #include <QScrollBar>
 #include <QUrl>
 #include <optional>
@@ -105,6 +107,69 @@ private slots:
         QCOMPARE(d.AddTarget, qint16(0));
         QVERIFY(!d.option1->isChecked());
         (void)f;
+    }
+
+    // The dialog opens again where the user last browsed to in the run, and its drive list shows the drive
+    // that holds the folder browsed (none for a folder outside every drive). A folder gone since opens
+    // the first drive's root.
+    void reopensWhereTheUserBrowsed_data()
+    {
+        QTest::addColumn<QString>("folder");
+        QTest::addColumn<QString>("drive");     // shown while the folder is browsed
+        QTest::addColumn<bool>("removed");
+        QTest::addColumn<QString>("reopened");  // the drive shown at the next opening
+        QTest::newRow("a folder on C:") << "C/music" << "c:" << false << "c:";
+        QTest::newRow("a folder on D:") << "D/films" << "d:" << false << "d:";
+        QTest::newRow("outside every drive") << "elsewhere/deep" << "" << false << "";
+        QTest::newRow("gone since") << "D/films" << "d:" << true << "c:";
+    }
+    void reopensWhereTheUserBrowsed()
+    {
+        QFETCH(QString, folder);
+        QFETCH(QString, drive);
+        QFETCH(bool, removed);
+        QFETCH(QString, reopened);
+        fresh([&] {
+            QDir().mkpath(fx.env->path("D"));
+            return QList<Drives::Drive>{{'D', Drives::CdRom, fx.env->path("D"), {}}};
+        });
+        const QString target = fx.env->path(folder);
+        QDir().mkpath(target);
+        writeWav(target + "/here.wav", 0.1);
+        // The user walks there in the folder list: from its top ("/") down, one Enter per folder.
+        whileModal([] { Form2::ShowFor(1); },
+                   [&] {
+                       Form2& d = Form2::instance();
+                       const auto close = qScopeGuard([&] { d.Command2_Click(); });  // also when a check fails
+                       d.di->setFocus();
+                       d.di->setListIndex(0);  // the top of the folder chain
+                       QTest::keyClick(d.di, Qt::Key_Return);
+                       QCOMPARE(d.di->Path(), QStringLiteral("/"));
+                       for (const QString& step : target.split('/', Qt::SkipEmptyParts)) {
+                           // A subfolder's row comes after the chain of folders above it.
+                           const int row = int(d.di->items().lastIndexOf(
+                               QRegularExpression("^\\s*" + QRegularExpression::escape(step) + "$")));
+                           QVERIFY2(row >= 0, qPrintable(step + ": " + d.di->items().join('|')));
+                           d.di->setListIndex(row);
+                           QTest::keyClick(d.di, Qt::Key_Return);
+                       }
+                       QCOMPARE(d.di->Path(), DirListBox::normal(target));
+                       QCOMPARE(d.dr->currentText().left(2), drive);
+                   });
+        QVERIFY(!Form2::isLoaded());
+        if (removed)
+            QVERIFY(QDir(target).removeRecursively());
+        const QString expected = removed ? fx.env->path("C") + "/" : DirListBox::normal(target);
+        whileModal([] { Form2::ShowFor(1); },
+                   [&] {
+                       Form2& d = Form2::instance();
+                       const auto close = qScopeGuard([&] { d.Command2_Click(); });
+                       QCOMPARE(d.di->Path(), expected);
+                       QCOMPARE(d.ff->Path(), expected);
+                       QCOMPARE(d.dr->currentText().left(2), reopened);
+                       if (!removed)
+                           QCOMPARE(d.ff->items(), QStringList{"here.wav"});
+                   });
     }
 
     void okCommits_data()

@@ -463,7 +463,7 @@ void pellum::Image1_Click()
     soh();
 }
 
-void pellum::Image2_Click() { Shell::startMixer(); }
+void pellum::Image2_Click() { SHE::StartMixer(this); }
 
 void pellum::pb_Scroll() { mk().setCurrentPosition(pb->value()); }
 

@@ -392,7 +392,7 @@ void Form3::Command7_Click()
 void Form3::command8_Click() { Unload(); }
 
 // A mixer that cannot be started is logged by the shell and otherwise ignored.
-void Form3::command10_Click() { Shell::startMixer(); }
+void Form3::command10_Click() { SHE::StartMixer(this); }
 
 void Form3::Label1_Click() { showMinimized(); }
 
