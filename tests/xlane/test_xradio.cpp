@@ -1,6 +1,6 @@
 // The internet radio on a real display: the window activated by the window manager chooses no station
 // by itself, so Play with nothing clicked leaves what the main player plays; a node clicked with the
-// pointer is what Play opens.
+// pointer, or reached with the keys, is what Play opens.
 #include "tests/player_fixture.h"
 #include "tests/xlane/xsession.h"
 
@@ -35,6 +35,8 @@ private slots:
         QTest::newRow("nothing clicked") << "" << "";
         QTest::newRow("nothing clicked, opened again after Exit") << "reopen" << "";
         QTest::newRow("a region clicked") << "click jp" << "jp";
+        // The keys choose too: from the node that focus made current, Down selects the next region.
+        QTest::newRow("Down pressed") << "key Down" << "jp";
     }
     void playChoosesOnlyWhatWasClicked()
     {
@@ -63,6 +65,8 @@ private slots:
         } else if (before == "click jp") {
             XInput::moveTo(r.RT->viewport()->mapToGlobal(r.RT->visualItemRect(r.Region("jp")).center()));
             XInput::click();
+        } else if (before == "key Down") {
+            XInput::key("Down");
         }
         XInput::settle(300);
         QCOMPARE(r.Label1->text(), chosen);
