@@ -114,6 +114,8 @@ Form2::Form2()
     Command7->setObjectName(QStringLiteral("Command7"));
     LK = new FileListBox(this);
     LK->setObjectName(QStringLiteral("LK"));
+    // A shortcut is named by the user, and one whose name begins with "." is theirs all the same.
+    LK->setShowHidden(true);
     LS = new ListBox(this);
     LS->setObjectName(QStringLiteral("LS"));
     Label2 = new QLabel(this);

@@ -180,7 +180,8 @@ private slots:
         QTest::newRow("two of five") << QList<int>{3, 1} << false << QStringList{"b.wav", "d.wav"};
         QTest::newRow("none selected") << QList<int>{} << false
                                        << QStringList{"a.wav", "b.wav", "c.wav", "d.wav", "e.wav"};
-        // An empty folder adds nothing, yet the list row already there is expanded and played.
+        // An empty folder (holding only a hidden clip) adds nothing, yet the list row already there is
+        // expanded and played.
         QTest::newRow("empty folder") << QList<int>{} << true << QStringList{"x.wav", "y.wav"};
     }
 
@@ -190,9 +191,11 @@ private slots:
         QFETCH(bool, emptyFolder);
         QFETCH(QStringList, expected);
         Form1& f = fresh();
-        const QString five = folderOfWavs("five", {"e.wav", "a.wav", "c.wav", "b.wav", "d.wav"});
+        // A hidden clip beside the five is no row of the dialog and is never added.
+        const QString five = folderOfWavs("five", {"e.wav", "a.wav", "c.wav", "b.wav", "d.wav", ".hidden.wav"});
         const QString empty = fx.env->path("empty");
         QDir().mkpath(empty);
+        writeWav(empty + "/.only.wav", 2.0);
         const QString lists = folderOfWavs("lists", {"x.wav", "y.wav"});
         if (emptyFolder) {
             fx.env->writeFile("lists/old.pellum", (lists + "/x.wav\r\n" + lists + "/y.wav\r\n").toUtf8());
@@ -647,6 +650,20 @@ private slots:
         QCOMPARE(d.LS->ListCount(), 0);
         d.Command4_Click();  // nothing selected: nothing happens
         QVERIFY(Dialogs::shown().isEmpty());
+    }
+
+    // The shortcut list is the user's own names: one that begins with "." is listed like any other,
+    // though the file lists beside it show no hidden files.
+    void aShortcutNamedWithALeadingDot()
+    {
+        fresh();
+        const QString a = folderOfWavs("music/a", {"1.wav", ".2.wav"});
+        Form2& d = dialogAt(a);
+        Dialogs::answer(".fav");
+        d.Command3_Click();
+        QCOMPARE(d.LK->items(), QStringList{".fav"});
+        QCOMPARE(d.LS->items(), QStringList{a});
+        QCOMPARE(d.ff->items(), QStringList{"1.wav"});
     }
 
     void shortcutToARemovedFolder_data()
