@@ -7,6 +7,7 @@
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
+#include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
 #include <X11/extensions/Xfixes.h>
 #include <X11/keysym.h>
@@ -288,6 +289,80 @@ QRect windowGeometry(unsigned long window)
         !XTranslateCoordinates(d, window, root, 0, 0, &gx, &gy, &child))
         return QRect();
     return QRect(gx, gy, int(w), int(h));
+}
+
+unsigned long rootPixmap(const char* property)
+{
+    Display* d = display();
+    if (!d)
+        return 0;
+    Atom type = 0;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char* data = nullptr;
+    unsigned long value = 0;
+    if (XGetWindowProperty(d, DefaultRootWindow(d), XInternAtom(d, property, False), 0, 1, False, XA_PIXMAP, &type,
+                           &format, &count, &after, &data) == Success &&
+        type == XA_PIXMAP && count == 1 && data)
+        value = *reinterpret_cast<unsigned long*>(data);
+    if (data)
+        XFree(data);
+    return value;
+}
+
+namespace {
+bool xFailed = false;
+int noteXError(Display*, XErrorEvent*)
+{
+    xFailed = true;
+    return 0;
+}
+}  // namespace
+
+QSize pixmapSize(unsigned long pixmap)
+{
+    Display* d = display();
+    if (!d || !pixmap)
+        return {};
+    xFailed = false;
+    XErrorHandler before = XSetErrorHandler(noteXError);
+    Window r;
+    int x, y;
+    unsigned w = 0, h = 0, border, depth;
+    const bool ok = XGetGeometry(d, pixmap, &r, &x, &y, &w, &h, &border, &depth);
+    XSync(d, False);
+    XSetErrorHandler(before);
+    return ok && !xFailed ? QSize(int(w), int(h)) : QSize();
+}
+
+QImage drawableImage(unsigned long drawable, QSize size)
+{
+    Display* d = display();
+    if (!d)
+        return {};
+    XImage* xi = XGetImage(d, drawable ? drawable : DefaultRootWindow(d), 0, 0, unsigned(size.width()),
+                           unsigned(size.height()), AllPlanes, ZPixmap);
+    if (!xi)
+        return {};
+    QImage out(size, QImage::Format_RGB32);
+    for (int y = 0; y < size.height(); ++y)
+        for (int x = 0; x < size.width(); ++x)
+            out.setPixel(x, y, 0xFF000000 | (XGetPixel(xi, x, y) & 0xFFFFFF));
+    XDestroyImage(xi);
+    return out;
+}
+
+unsigned long holdRootPixmap(const char* property, QSize size)
+{
+    Display* d = display();
+    if (!d)
+        return 0;
+    Pixmap p = XCreatePixmap(d, DefaultRootWindow(d), unsigned(size.width()), unsigned(size.height()),
+                             unsigned(DefaultDepth(d, DefaultScreen(d))));
+    XChangeProperty(d, DefaultRootWindow(d), XInternAtom(d, property, False), XA_PIXMAP, 32, PropModeReplace,
+                    reinterpret_cast<unsigned char*>(&p), 1);
+    XSync(d, False);
+    return p;
 }
 
 }  // namespace XSession

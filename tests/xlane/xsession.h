@@ -2,6 +2,7 @@
 // A real X display for the suites that need one: an Xvfb server with the openbox window manager,
 // started by the suite before its QApplication, and pointer and key input sent through the X server's
 // XTest extension, exactly as a person's mouse and keyboard arrive.
+#include <QImage>
 #include <QList>
 #include <QPoint>
 #include <QRect>
@@ -32,6 +33,16 @@ QList<unsigned long> stackingOrder();
 QString windowName(unsigned long window);
 // Where a window's inside lies on the screen.
 QRect windowGeometry(unsigned long window);
+
+// The pixmap a root window property (_XROOTPMAP_ID, ESETROOT_PMAP_ID) names, 0 when none.
+unsigned long rootPixmap(const char* property);
+// The size of a pixmap the server holds; empty when it holds none of that id.
+QSize pixmapSize(unsigned long pixmap);
+// What a pixmap holds, or what the root window shows (`drawable` 0), as 0xffRRGGBB pixels.
+QImage drawableImage(unsigned long drawable, QSize size);
+// A pixmap this test's connection holds (freed when the suite's connection ends), named in the root
+// window property `property` as another program would name it.
+unsigned long holdRootPixmap(const char* property, QSize size);
 
 }  // namespace XSession
 
