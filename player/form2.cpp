@@ -73,6 +73,9 @@ bool expandListFiles(ListBox* list, ListBox* rows)
     return true;
 }
 
+// The ClearList caption's designed width in twips.
+constexpr int Label2Width = 900;
+
 // A name that can stand as a file in LNKs: no separator, not "." or "..", no NUL.
 bool validShortcutName(const QString& name)
 {
@@ -124,7 +127,7 @@ Form2::Form2()
     Twips::place(PL, QRect(120, 3240, 7640, 1500));
     Twips::place(LK, QRect(120, 4860, 2400, 1300));
     Twips::place(LS, QRect(2640, 4860, 3120, 1300));
-    Twips::place(Label2, QRect(120, 6330, 900, 255));
+    Twips::place(Label2, QRect(120, 6330, Label2Width, 255));
 
     connect(dr, &DriveListBox::Change, this, &Form2::dr_Change);
     connect(di, &DirListBox::Change, this, &Form2::di_Change);
@@ -199,9 +202,10 @@ void Form2::language()
     Command9->setText(SHE::LangText(QStringLiteral("clear"), QStringLiteral("Clear")));
     Command7->setText(SHE::LangText(QStringLiteral("openfolder"), QStringLiteral("Open Folder")));
     Label2->setText(SHE::LangText(QStringLiteral("clearlist"), QStringLiteral("Clearlist")));
-    // The check box stands 70 twips right of its caption, which is as wide as its text.
+    // The check box stands 70 twips right of its caption, which is as wide as its text and never
+    // narrower than it was designed: a shorter text after a longer one brings the box back.
     const QRect l = Twips::of(Label2);
-    const int width = qMax(l.width(), Twips::fromPx(Label2->fontMetrics().horizontalAdvance(Label2->text()) + 2));
+    const int width = qMax(Label2Width, Twips::fromPx(Label2->fontMetrics().horizontalAdvance(Label2->text()) + 2));
     Twips::place(Label2, QRect(l.x(), l.y(), width, l.height()));
     Twips::place(option1, QRect(l.x() + width + 70, l.y() - 30, 300, 315));
 }
