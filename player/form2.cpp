@@ -14,6 +14,7 @@
 #include "player/playlistfile.h"
 #include "player/she.h"
 #include "ui/design.h"
+#include "ui/fittedtext.h"
 #include "ui/twips.h"
 
 #include <algorithm>
@@ -91,7 +92,7 @@ Form2::Form2()
     setWindowFlags(Qt::Dialog);
     setFixedSize(Twips::toPx(9600), Twips::toPx(6720));
 
-    Label1 = new QLabel(this);
+    Label1 = new FittedLabel(this);
     Label1->setObjectName(QStringLiteral("Label1"));
     dr = new DriveListBox(this);
     dr->setObjectName(QStringLiteral("dr"));
@@ -102,11 +103,11 @@ Form2::Form2()
     ff->setMultiSelect(true);
     PL = new ListBox(this);
     PL->setObjectName(QStringLiteral("PL"));
-    command8 = new QPushButton(this);
+    command8 = new FittedButton(this);
     command8->setObjectName(QStringLiteral("command8"));
-    Command9 = new QPushButton(this);
+    Command9 = new FittedButton(this);
     Command9->setObjectName(QStringLiteral("Command9"));
-    Command7 = new QPushButton(this);
+    Command7 = new FittedButton(this);
     Command7->setObjectName(QStringLiteral("Command7"));
     LK = new FileListBox(this);
     LK->setObjectName(QStringLiteral("LK"));
