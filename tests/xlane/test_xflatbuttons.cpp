@@ -10,7 +10,10 @@
 
 #include <QApplication>
 #include <QPainter>
+#include <QLabel>
+#include <QPushButton>
 #include <QToolTip>
+#include <memory>
 
 namespace {
 
@@ -130,6 +133,21 @@ QString tipShown()
             if (auto* l = w->findChild<QLabel*>(QStringLiteral("lblTip")))
                 return l->text().trimmed();
     return QToolTip::isVisible() ? QToolTip::text() : QString();
+}
+
+// The ink of `text` in `font` as a plain control of `like`'s kind shows it with room to spare: a label
+// or a push button beside `like`, with its style sheet.
+QRect inkOfPlain(QWidget* like, const QString& text, const QFont& font, const QColor& colour)
+{
+    std::unique_ptr<QWidget> plain;
+    if (qobject_cast<QLabel*>(like))
+        plain = std::make_unique<QLabel>(text, like->parentWidget());
+    else
+        plain = std::make_unique<QPushButton>(text, like->parentWidget());
+    plain->setStyleSheet(like->styleSheet());
+    plain->setFont(font);
+    plain->resize(qMax(like->width() * 4, 1400), like->height());
+    return inkOfText(plain->grab().toImage().convertToFormat(QImage::Format_RGB32), colour);
 }
 
 QFont sized(QFont f, double points)
@@ -302,20 +320,23 @@ private slots:
                          qPrintable(where + QStringLiteral("expected a text cut short")));
                 continue;
             }
-            // Whole: clear of the edges (above), as wide as the text at some size between the smallest
-            // and the control's own, and as tall as it is at the smallest at least.
-            const QRect full = inkOf(text, font);
-            QVERIFY2(seen.width() >= smallest.width() - 1 && seen.width() <= full.width() + 1 &&
-                         seen.height() >= smallest.height() - 1,
-                     qPrintable(where + QStringLiteral("%1 by %2 pixels are seen; the whole text takes %3 by %4 at "
-                                                       "%5 points and %6 by %7 at the smallest size")
-                                            .arg(seen.width())
-                                            .arg(seen.height())
-                                            .arg(full.width())
-                                            .arg(full.height())
-                                            .arg(font.pointSizeF())
-                                            .arg(smallest.width())
-                                            .arg(smallest.height())));
+            // Whole: clear of the edges (above), and what the whole text looks like at some size
+            // between the control's own and the smallest.
+            double whole = 0;
+            for (double pt = font.pointSizeF(); pt >= CaptionFit::MinimumPoints - 1e-6 && whole == 0; pt -= 0.25) {
+                const QRect at = flat ? inkOf(text, sized(font, pt)) : inkOfPlain(c, text, sized(font, pt), colour);
+                if (qAbs(seen.width() - at.width()) <= 1 && qAbs(seen.height() - at.height()) <= 1)
+                    whole = pt;
+            }
+            QVERIFY2(whole > 0, qPrintable(where + QStringLiteral("%1 by %2 pixels are seen; the whole text takes %3 by %4 "
+                                                                  "at %5 points and %6 by %7 at the smallest size")
+                                                       .arg(seen.width())
+                                                       .arg(seen.height())
+                                                       .arg(inkOf(text, font).width())
+                                                       .arg(inkOf(text, font).height())
+                                                       .arg(font.pointSizeF())
+                                                       .arg(smallest.width())
+                                                       .arg(smallest.height())));
         }
         XInput::moveTo(away);
         XInput::settle(100);
