@@ -14,6 +14,7 @@
 #include "player/playlistfile.h"
 #include "player/she.h"
 #include "ui/design.h"
+#include "ui/fittedtext.h"
 #include "ui/twips.h"
 
 #include <algorithm>
@@ -80,6 +81,9 @@ QString& lastFolder()
     return folder;
 }
 
+// The ClearList caption's designed width in twips.
+constexpr int Label2Width = 900;
+
 // A name that can stand as a file in LNKs: no separator, not "." or "..", no NUL.
 bool validShortcutName(const QString& name)
 {
@@ -95,7 +99,7 @@ Form2::Form2()
     setWindowFlags(Qt::Dialog);
     setFixedSize(Twips::toPx(9600), Twips::toPx(6720));
 
-    Label1 = new QLabel(this);
+    Label1 = new FittedLabel(this);
     Label1->setObjectName(QStringLiteral("Label1"));
     dr = new DriveListBox(this);
     dr->setObjectName(QStringLiteral("dr"));
@@ -106,11 +110,11 @@ Form2::Form2()
     ff->setMultiSelect(true);
     PL = new ListBox(this);
     PL->setObjectName(QStringLiteral("PL"));
-    command8 = new QPushButton(this);
+    command8 = new FittedButton(this);
     command8->setObjectName(QStringLiteral("command8"));
-    Command9 = new QPushButton(this);
+    Command9 = new FittedButton(this);
     Command9->setObjectName(QStringLiteral("Command9"));
-    Command7 = new QPushButton(this);
+    Command7 = new FittedButton(this);
     Command7->setObjectName(QStringLiteral("Command7"));
     LK = new FileListBox(this);
     LK->setObjectName(QStringLiteral("LK"));
@@ -133,7 +137,7 @@ Form2::Form2()
     Twips::place(PL, QRect(120, 3240, 7640, 1500));
     Twips::place(LK, QRect(120, 4860, 2400, 1300));
     Twips::place(LS, QRect(2640, 4860, 3120, 1300));
-    Twips::place(Label2, QRect(120, 6330, 900, 255));
+    Twips::place(Label2, QRect(120, 6330, Label2Width, 255));
 
     connect(dr, &DriveListBox::Change, this, &Form2::dr_Change);
     connect(di, &DirListBox::Change, this, &Form2::di_Change);
@@ -221,9 +225,10 @@ void Form2::language()
     Command9->setText(SHE::LangText(QStringLiteral("clear"), QStringLiteral("Clear")));
     Command7->setText(SHE::LangText(QStringLiteral("openfolder"), QStringLiteral("Open Folder")));
     Label2->setText(SHE::LangText(QStringLiteral("clearlist"), QStringLiteral("Clearlist")));
-    // The check box stands 70 twips right of its caption, which is as wide as its text.
+    // The check box stands 70 twips right of its caption, which is as wide as its text and never
+    // narrower than it was designed: a shorter text after a longer one brings the box back.
     const QRect l = Twips::of(Label2);
-    const int width = qMax(l.width(), Twips::fromPx(Label2->fontMetrics().horizontalAdvance(Label2->text()) + 2));
+    const int width = qMax(Label2Width, Twips::fromPx(Label2->fontMetrics().horizontalAdvance(Label2->text()) + 2));
     Twips::place(Label2, QRect(l.x(), l.y(), width, l.height()));
     Twips::place(option1, QRect(l.x() + width + 70, l.y() - 30, 300, 315));
 }

@@ -560,6 +560,55 @@ private slots:
         QCOMPARE(d.Command5->property("Caption").toString(), QStringLiteral("DVD"));
     }
 
+    // The ClearList check box after language changes stands where a dialog opened fresh in the last
+    // language puts it, clear of its caption's text.
+    void clearListBoxFollowsItsCaption_data()
+    {
+        QTest::addColumn<QStringList>("captions");  // the ClearList texts chosen in turn; "" is English
+        QTest::newRow("long, then English") << QStringList{"Wiedergabeliste vor dem Hinzufügen leeren", ""};
+        QTest::newRow("long, then short") << QStringList{"Wiedergabeliste vor dem Hinzufügen leeren", "Leeren"};
+        QTest::newRow("short, then long") << QStringList{"Leeren", "Wiedergabeliste vor dem Hinzufügen leeren"};
+        QTest::newRow("longer, long, English")
+            << QStringList{"Die ganze Wiedergabeliste jedes Mal vorher leeren", "Liste vorher leeren", ""};
+    }
+    void clearListBoxFollowsItsCaption()
+    {
+        QFETCH(QStringList, captions);
+        fresh();
+        Form2& d = Form2::instance();
+        d.show();
+        for (int i = 0; i < captions.size(); ++i) {
+            Form7& c = Form7::instance();
+            if (captions[i].isEmpty()) {
+                c.Command3_Click();
+            } else {
+                const QString name = QStringLiteral("lang%1.ini").arg(i);
+                fx.env->writeFile("home/" + name, "[language]\r\nclearlist=" + captions[i].toUtf8() + "\r\n");
+                c.File1->Refresh();
+                const int row = int(c.File1->items().indexOf(name));
+                QVERIFY(row >= 0);
+                c.File1->setListIndex(row);
+                c.Command1_Click();
+            }
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+            const QString shown = captions[i].isEmpty() ? QStringLiteral("Clearlist") : captions[i];
+            QCOMPARE(d.Label2->text(), shown);
+            const int textEnd = d.Label2->x() + d.Label2->fontMetrics().horizontalAdvance(shown);
+            QVERIFY2(d.option1->x() > textEnd, qPrintable(QStringLiteral("the box at %1 covers \"%2\", which ends at %3")
+                                                              .arg(d.option1->x())
+                                                              .arg(shown)
+                                                              .arg(textEnd)));
+        }
+        const QRect changed = d.option1->geometry();
+        const QString last = d.Label2->text();
+        SingleWindow<Form2>::release();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        Form2& again = Form2::instance();
+        again.show();
+        QCOMPARE(again.Label2->text(), last);
+        QCOMPARE(changed, again.option1->geometry());
+    }
+
     void addItemsOpensTheDialogModally()
     {
         Form1& f = fresh();
