@@ -11,6 +11,7 @@
 #include <QSet>
 #include <QStyle>
 #include <QStyleOptionSlider>
+#include <QUrl>
 
 namespace {
 
@@ -84,6 +85,26 @@ void dragHandle(const QSlider* s, double fraction)
     for (int i = 1; i <= 8; ++i)
         XInput::moveTo(from + (to - from) * i / 8);
     XInput::release();
+}
+
+// Chooses `item` from the strip menu under label `index` of the main window with the pointer, as a
+// person does: a click on the label, then one on the item.
+void chooseFromStrip(Form1& f, int index, QMenu* menu, QAction* item)
+{
+    const QPoint label = f.Label1[index]->mapToGlobal(f.Label1[index]->rect().center());
+    XInput::moveTo(label + QPoint(1, 1));
+    XInput::moveTo(label);
+    XInput::settle(200);
+    XInput::click();
+    if (!waitFor([&] { return menu->isVisible(); }, 3000))
+        qFatal("the strip menu did not open");
+    XInput::settle(200);
+    const QPoint at = menu->mapToGlobal(menu->actionGeometry(item).center());
+    XInput::moveTo(at + QPoint(1, 1));
+    XInput::moveTo(at);
+    XInput::settle(150);
+    XInput::click();
+    XInput::settle(200);
 }
 
 }  // namespace
@@ -244,6 +265,58 @@ private slots:
             QVERIFY2(waitFor([&] { return screenImage().pixelColor(spot) == backdrop; }, 5000),
                      "the backdrop did not show over the video area");
         }
+    }
+
+    // A video shows its picture by whatever road it came: an address typed into "Open URL..." after a
+    // clip of sound only, after a stop, or while the RealMedia window shows its clip, and a row of the
+    // list whose file bears a sound's name. The title and the now-playing line name the new item.
+    void videoShowsWhateverItsRoad_data()
+    {
+        QTest::addColumn<QString>("before");  // "sound", "stop" or "realmedia"
+        QTest::addColumn<QString>("road");    // "address", "file address" or "list"
+        QTest::addColumn<QString>("name");
+        QTest::newRow("address after a sound") << "sound" << "address" << "clip.mp4";
+        QTest::newRow("file address after a stop") << "stop" << "file address" << "film.mpg";
+        QTest::newRow("address over the RealMedia window") << "realmedia" << "address" << "clip.mp4";
+        QTest::newRow("list row under a sound's name") << "sound" << "list" << "clip.mp3";
+    }
+    void videoShowsWhateverItsRoad()
+    {
+        QFETCH(QString, before);
+        QFETCH(QString, road);
+        QFETCH(QString, name);
+        Form1& f = shownWindow();
+        if (before == "realmedia") {
+            PlayerFixture::add(f, {video(QStringLiteral("old.rm"), 20)});
+            f.List2->setListIndex(0);
+            QVERIFY(waitFor([&] { return RmF::isLoaded() && RmF::instance().isVisible() &&
+                                         RmF::instance().RA->GetPosition() > 300; }, 8000));
+        } else {
+            PlayerFixture::add(f, {writeWav(fx.env->path("old.wav"), 20.0)});
+            f.List2->setListIndex(0);
+            QVERIFY(waitFor([&] { return f.mp->PlayState() == 2 && f.Picture2->isVisible(); }));
+            if (before == "stop")
+                f.st_Click();
+        }
+        // The clip is made under a video's name, so that the encoder writes a video, then takes its own.
+        const QString clip = fx.env->path(name);
+        QVERIFY(QFile::rename(video(QStringLiteral("made.mp4"), 20), clip));
+        QString address = clip;
+        if (road == "list") {
+            PlayerFixture::add(f, {clip});
+            f.List2->setListIndex(f.List2->ListCount() - 1);
+        } else {
+            if (road == "file address")
+                address = QUrl::fromLocalFile(clip).toString();
+            Dialogs::answer(address);
+            chooseFromStrip(f, 0, f.fl, f.OpU);
+            QCOMPARE(Dialogs::shown().size(), 1);
+        }
+        QVERIFY(waitFor([&] { return f.mp->FileName() == address && f.mp->CurrentPosition() > 0.5; }, 8000));
+        QVERIFY2(waitFor([&] { return inVideoArea(f); }, 5000), "the video did not show in the window");
+        QVERIFY(!RmF::isLoaded() || !RmF::instance().isVisible());
+        QCOMPARE(XSession::windowName(f.winId()), QStringLiteral("PellumPlayer >> ") + address);
+        QCOMPARE(f.Label4->text(), QStringLiteral("●") + name.chopped(4));
     }
 
     // The seek bar takes its range from the clip once the duration is known; nothing covers it, and a
