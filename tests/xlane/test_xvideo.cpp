@@ -107,6 +107,13 @@ void chooseFromStrip(Form1& f, int index, QMenu* menu, QAction* item)
     XInput::settle(200);
 }
 
+// The title of the window on top of all others.
+QString topWindowName()
+{
+    const QList<unsigned long> order = XSession::stackingOrder();
+    return order.isEmpty() ? QString() : XSession::windowName(order.last());
+}
+
 }  // namespace
 
 class TestXVideo : public QObject {
@@ -317,6 +324,49 @@ private slots:
         QVERIFY(!RmF::isLoaded() || !RmF::instance().isVisible());
         QCOMPARE(XSession::windowName(f.winId()), QStringLiteral("PellumPlayer >> ") + address);
         QCOMPARE(f.Label4->text(), QStringLiteral("●") + name.chopped(4));
+    }
+
+    // The FullScreen option is for items with a picture: a clip of sound only stays in the window, its
+    // backdrop and status in view, also after a video showed full screen. The full-screen window bears
+    // the title of the item it shows.
+    void fullScreenOptionIsForPictures_data()
+    {
+        QTest::addColumn<bool>("firstVideo");
+        QTest::addColumn<bool>("secondVideo");
+        QTest::newRow("video after video") << true << true;
+        QTest::newRow("sound after sound") << false << false;
+        QTest::newRow("sound after video") << true << false;
+        QTest::newRow("video after sound") << false << true;
+    }
+    void fullScreenOptionIsForPictures()
+    {
+        QFETCH(bool, firstVideo);
+        QFETCH(bool, secondVideo);
+        Form1& f = shownWindow();
+        auto clip = [&](const QString& stem, bool picture, double seconds) {
+            return picture ? video(stem + QStringLiteral(".mp4"), seconds)
+                           : writeWav(fx.env->path(stem + QStringLiteral(".wav")), seconds);
+        };
+        const QString first = clip(QStringLiteral("first"), firstVideo, 1.0);
+        const QString second = clip(QStringLiteral("second"), secondVideo, 20.0);
+        PlayerFixture::add(f, {first, second});
+        QVERIFY(!f.fs->Checked());
+        chooseFromStrip(f, 2, f.rndg, f.fs);  // Options > FullScreen
+        QVERIFY(f.fs->Checked());
+        f.List2->setListIndex(0);
+        QVERIFY(waitFor([&] { return f.mp->FileName() == second && f.mp->CurrentPosition() > 1.0; }, 10000));
+        const QString title = QStringLiteral("PellumPlayer >> ") + second;
+        if (secondVideo) {
+            QVERIFY2(waitFor([&] { return fullScreen(f); }, 5000), "the video did not go full screen");
+            QVERIFY2(waitFor([&] { return topWindowName() == title; }, 3000), qPrintable(topWindowName()));
+        } else {
+            // Long enough for a full-screen window to have come up and been drawn.
+            XInput::settle(800);
+            const QPoint spot = f.mp->mapToGlobal(QPoint(f.mp->width() - 20, f.mp->height() - 20));
+            QCOMPARE(screenImage().pixelColor(spot), f.Picture2->palette().color(QPalette::Window));
+            QCOMPARE(XSession::stackingOrder().value(XSession::stackingOrder().size() - 1), (unsigned long)f.winId());
+            QCOMPARE(topWindowName(), title);
+        }
     }
 
     // The seek bar takes its range from the clip once the duration is known; nothing covers it, and a
