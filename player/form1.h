@@ -57,6 +57,8 @@ public:
     // control or the media player.
     enum class Route { List, RealMedia, Flash, Player };
     static Route RouteOf(const QString& path);
+    // Gives `path` to the media player, the other players emptied, and refreshes the display for it.
+    void playInMp(const QString& path);
     void marquee();
     void Tfs();
     void et_Click();

@@ -298,7 +298,14 @@ void Form1::OpU_Click()
         rmf.RA2->DoPlay();
         return;
     }
-    mp->Open(address);
+    // The address takes the media player's road, as a row of the list does: whatever the RealMedia window
+    // or the Flash control held makes way, and the title and the now-playing line name the address.
+    if (RmF::isLoaded()) {
+        RmF& rmf = RmF::instance();
+        rmf.setWindowFlag(Qt::WindowStaysOnTopHint, false);
+        rmf.hide();
+    }
+    playInMp(address);
 }
 
 void Form1::fss_Click()

@@ -13,6 +13,7 @@
 #include <QSet>
 #include <QStyle>
 #include <QStyleOptionSlider>
+#include <QUrl>
 
 namespace {
 
@@ -111,6 +112,33 @@ int contrast(const QRect& area)
             hi = qMax(hi, v);
         }
     return hi - lo;
+}
+
+// Chooses `item` from the strip menu under label `index` of the main window with the pointer, as a
+// person does: a click on the label, then one on the item.
+void chooseFromStrip(Form1& f, int index, QMenu* menu, QAction* item)
+{
+    const QPoint label = f.Label1[index]->mapToGlobal(f.Label1[index]->rect().center());
+    XInput::moveTo(label + QPoint(1, 1));
+    XInput::moveTo(label);
+    XInput::settle(200);
+    XInput::click();
+    if (!waitFor([&] { return menu->isVisible(); }, 3000))
+        qFatal("the strip menu did not open");
+    XInput::settle(200);
+    const QPoint at = menu->mapToGlobal(menu->actionGeometry(item).center());
+    XInput::moveTo(at + QPoint(1, 1));
+    XInput::moveTo(at);
+    XInput::settle(150);
+    XInput::click();
+    XInput::settle(200);
+}
+
+// The title of the window on top of all others.
+QString topWindowName()
+{
+    const QList<unsigned long> order = XSession::stackingOrder();
+    return order.isEmpty() ? QString() : XSession::windowName(order.last());
 }
 
 }  // namespace
@@ -270,6 +298,101 @@ private slots:
             const QColor backdrop = f.Picture2->palette().color(QPalette::Window);
             QVERIFY2(waitFor([&] { return screenImage().pixelColor(spot) == backdrop; }, 5000),
                      "the backdrop did not show over the video area");
+        }
+    }
+
+    // A video shows its picture by whatever road it came: an address typed into "Open URL..." after a
+    // clip of sound only, after a stop, or while the RealMedia window shows its clip, and a row of the
+    // list whose file bears a sound's name. The title and the now-playing line name the new item.
+    void videoShowsWhateverItsRoad_data()
+    {
+        QTest::addColumn<QString>("before");  // "sound", "stop" or "realmedia"
+        QTest::addColumn<QString>("road");    // "address", "file address" or "list"
+        QTest::addColumn<QString>("name");
+        QTest::newRow("address after a sound") << "sound" << "address" << "clip.mp4";
+        QTest::newRow("file address after a stop") << "stop" << "file address" << "film.mpg";
+        QTest::newRow("address over the RealMedia window") << "realmedia" << "address" << "clip.mp4";
+        QTest::newRow("list row under a sound's name") << "sound" << "list" << "clip.mp3";
+    }
+    void videoShowsWhateverItsRoad()
+    {
+        QFETCH(QString, before);
+        QFETCH(QString, road);
+        QFETCH(QString, name);
+        Form1& f = shownWindow();
+        if (before == "realmedia") {
+            PlayerFixture::add(f, {video(QStringLiteral("old.rm"), 20)});
+            f.List2->setListIndex(0);
+            QVERIFY(waitFor([&] { return RmF::isLoaded() && RmF::instance().isVisible() &&
+                                         RmF::instance().RA->GetPosition() > 300; }, 8000));
+        } else {
+            PlayerFixture::add(f, {writeWav(fx.env->path("old.wav"), 20.0)});
+            f.List2->setListIndex(0);
+            QVERIFY(waitFor([&] { return f.mp->PlayState() == 2 && f.Picture2->isVisible(); }));
+            if (before == "stop")
+                f.st_Click();
+        }
+        // The clip is made under a video's name, so that the encoder writes a video, then takes its own.
+        const QString clip = fx.env->path(name);
+        QVERIFY(QFile::rename(video(QStringLiteral("made.mp4"), 20), clip));
+        QString address = clip;
+        if (road == "list") {
+            PlayerFixture::add(f, {clip});
+            f.List2->setListIndex(f.List2->ListCount() - 1);
+        } else {
+            if (road == "file address")
+                address = QUrl::fromLocalFile(clip).toString();
+            Dialogs::answer(address);
+            chooseFromStrip(f, 0, f.fl, f.OpU);
+            QCOMPARE(Dialogs::shown().size(), 1);
+        }
+        QVERIFY(waitFor([&] { return f.mp->FileName() == address && f.mp->CurrentPosition() > 0.5; }, 8000));
+        QVERIFY2(waitFor([&] { return inVideoArea(f); }, 5000), "the video did not show in the window");
+        QVERIFY(!RmF::isLoaded() || !RmF::instance().isVisible());
+        QCOMPARE(XSession::windowName(f.winId()), QStringLiteral("PellumPlayer >> ") + address);
+        QCOMPARE(f.Label4->text(), QStringLiteral("●") + name.chopped(4));
+    }
+
+    // The FullScreen option is for items with a picture: a clip of sound only stays in the window, its
+    // backdrop and status in view, also after a video showed full screen. The full-screen window bears
+    // the title of the item it shows.
+    void fullScreenOptionIsForPictures_data()
+    {
+        QTest::addColumn<bool>("firstVideo");
+        QTest::addColumn<bool>("secondVideo");
+        QTest::newRow("video after video") << true << true;
+        QTest::newRow("sound after sound") << false << false;
+        QTest::newRow("sound after video") << true << false;
+        QTest::newRow("video after sound") << false << true;
+    }
+    void fullScreenOptionIsForPictures()
+    {
+        QFETCH(bool, firstVideo);
+        QFETCH(bool, secondVideo);
+        Form1& f = shownWindow();
+        auto clip = [&](const QString& stem, bool picture, double seconds) {
+            return picture ? video(stem + QStringLiteral(".mp4"), seconds)
+                           : writeWav(fx.env->path(stem + QStringLiteral(".wav")), seconds);
+        };
+        const QString first = clip(QStringLiteral("first"), firstVideo, 1.0);
+        const QString second = clip(QStringLiteral("second"), secondVideo, 20.0);
+        PlayerFixture::add(f, {first, second});
+        QVERIFY(!f.fs->Checked());
+        chooseFromStrip(f, 2, f.rndg, f.fs);  // Options > FullScreen
+        QVERIFY(f.fs->Checked());
+        f.List2->setListIndex(0);
+        QVERIFY(waitFor([&] { return f.mp->FileName() == second && f.mp->CurrentPosition() > 1.0; }, 10000));
+        const QString title = QStringLiteral("PellumPlayer >> ") + second;
+        if (secondVideo) {
+            QVERIFY2(waitFor([&] { return fullScreen(f); }, 5000), "the video did not go full screen");
+            QVERIFY2(waitFor([&] { return topWindowName() == title; }, 3000), qPrintable(topWindowName()));
+        } else {
+            // Long enough for a full-screen window to have come up and been drawn.
+            XInput::settle(800);
+            const QPoint spot = f.mp->mapToGlobal(QPoint(f.mp->width() - 20, f.mp->height() - 20));
+            QCOMPARE(screenImage().pixelColor(spot), f.Picture2->palette().color(QPalette::Window));
+            QCOMPARE(XSession::stackingOrder().value(XSession::stackingOrder().size() - 1), (unsigned long)f.winId());
+            QCOMPARE(topWindowName(), title);
         }
     }
 
