@@ -4,6 +4,7 @@
 #include "tests/player_fixture.h"
 #include "tests/xlane/xsession.h"
 
+#include "platform/media/mpvengine.h"
 #include "platform/media/realaudio.h"
 
 #include <QApplication>
@@ -14,6 +15,8 @@
 #include <QStyle>
 #include <QStyleOptionSlider>
 #include <QUrl>
+
+#include <X11/Xlib.h>
 
 namespace {
 
@@ -394,6 +397,83 @@ private slots:
             QCOMPARE(XSession::stackingOrder().value(XSession::stackingOrder().size() - 1), (unsigned long)f.winId());
             QCOMPARE(topWindowName(), title);
         }
+    }
+
+    // The output that draws into the video windows follows what the X server offers: OpenGL where it
+    // renders on a graphics device, x11 where it renders in software, as Xvfb does here.
+    void outputForTheServer_data()
+    {
+        QTest::addColumn<QStringList>("extensions");
+        QTest::addColumn<QString>("output");
+        // This display's own list, as its server gives it.
+        QStringList here;
+        Display* dpy = qGuiApp->nativeInterface<QNativeInterface::QX11Application>()->display();
+        int n = 0;
+        char** names = XListExtensions(dpy, &n);
+        for (int i = 0; i < n; ++i)
+            here.append(QString::fromLatin1(names[i]));
+        XFreeExtensionList(names);
+        QVERIFY(here.contains(QStringLiteral("GLX")));  // Xvfb offers OpenGL, in software
+        QTest::newRow("this display (Xvfb)") << here << "x11";
+        QTest::newRow("no extensions") << QStringList() << "x11";
+        const QStringList common{"GLX", "Present", "RANDR", "RENDER", "MIT-SHM", "XFIXES"};
+        QTest::newRow("Mesa driver, DRI3") << (common + QStringList{"DRI3", "DRI2"}) << "gpu,x11";
+        QTest::newRow("older Mesa driver, DRI2 only") << (common + QStringList{"DRI2"}) << "gpu,x11";
+        QTest::newRow("NVIDIA driver") << (common + QStringList{"NV-GLX", "NV-CONTROL"}) << "gpu,x11";
+        QTest::newRow("a device, no GLX") << QStringList{"DRI3", "Present"} << "gpu,x11";
+    }
+    void outputForTheServer()
+    {
+        QFETCH(QStringList, extensions);
+        QFETCH(QString, output);
+        QCOMPARE(MpvEngine::videoOutputFor(extensions), output);
+    }
+
+    // The picture is drawn by the output chosen for the run (x11 on this display unless the run names
+    // one) in each place a video shows: the main window's video area, full screen, the capture and the
+    // compact player's video window.
+    void drawnByTheChosenOutput_data()
+    {
+        QTest::addColumn<QString>("where");
+        for (const char* where : {"video area", "full screen", "capture", "compact video window"})
+            QTest::newRow(where) << where;
+    }
+    void drawnByTheChosenOutput()
+    {
+        QFETCH(QString, where);
+        const QString named = qEnvironmentVariable("PELLUM_VIDEO_OUTPUT");
+        const QString expected = named.isEmpty() ? QStringLiteral("x11") : named;
+        const MediaPlayer* player = nullptr;
+        if (where == QLatin1String("compact video window")) {
+            fx.freshEnv();
+            SettingsStore::SaveSetting("start", "pellum");
+            const QString clip = video(QStringLiteral("compact.mp4"), 20);
+            Module1::Main(clip);
+            Form5& v = Form5::instance();
+            QVERIFY2(waitFor([&] { return v.isVisible() && v.mk->PlayState() == 2; }, 8000),
+                     "the compact video window did not show the clip");
+            QVERIFY(QTest::qWaitForWindowExposed(&v));
+            player = v.mk;
+            QVERIFY2(waitFor([&] { return barColours(screenImage(), globalRect(v.mk)) >= 5; }, 8000),
+                     "the video did not show in the compact video window");
+        } else {
+            Form1& f = shownWindow();
+            PlayerFixture::add(f, {video(QStringLiteral("clip.mp4"), 20)});
+            f.List2->setListIndex(0);
+            player = f.mp;
+            QVERIFY2(waitFor([&] { return inVideoArea(f); }, 8000), "the video did not show in the window");
+            if (where == QLatin1String("full screen")) {
+                f.ma_Click();
+                QVERIFY2(waitFor([&] { return fullScreen(f); }, 8000), "the video did not go full screen");
+            } else if (where == QLatin1String("capture")) {
+                f.ca_Click();
+                const QImage picture = Form4::instance().pc->pixmap().toImage();
+                QVERIFY2(barColours(picture, besideTheWindow(f)) >= 3 && barColours(picture, picture.rect()) >= 5,
+                         "the captured picture does not hold the full-screen video");
+            }
+        }
+        QVERIFY2(waitFor([&] { return player->engine().videoOutputInUse() == expected; }, 3000),
+                 qPrintable(QStringLiteral("drawn by \"%1\"").arg(player->engine().videoOutputInUse())));
     }
 
     // The seek bar takes its range from the clip once the duration is known; nothing covers it, and a
