@@ -11,6 +11,7 @@
 #include <QHash>
 #include <QMenu>
 #include <functional>
+#include <optional>
 #include <QPixmap>
 #include <QSlider>
 #include <QStringList>
@@ -32,6 +33,8 @@ public:
     ListBox* List2 = nullptr;  // display rows
     int CurrentIndex = 0;
     bool PlayerInactive = true;
+    // Where the window's inside stood when it handed over to the compact mode; it comes back there.
+    std::optional<QPoint> HandOverPlace;
     int markedIndex = 0;
     QStringList ShufflePool;
 
