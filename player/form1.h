@@ -12,6 +12,7 @@
 #include <QHash>
 #include <QMenu>
 #include <functional>
+#include <optional>
 #include <QPixmap>
 #include <QSlider>
 #include <QStringList>
@@ -33,6 +34,8 @@ public:
     ListBox* List2 = nullptr;  // display rows
     int CurrentIndex = 0;
     bool PlayerInactive = true;
+    // Where the window's inside stood when it handed over to the compact mode; it comes back there.
+    std::optional<QPoint> HandOverPlace;
     int markedIndex = 0;
     QStringList ShufflePool;
 

@@ -254,7 +254,17 @@ bool Form1::overDropTarget(const QPoint& pos) const
     return false;
 }
 
-void Form1::dragEnterEvent(QDragEnterEvent* e) { dragMoveEvent(e); }
+// A drag of files is taken in wherever it enters the window, so that one coming across the window's
+// edge reaches the video and the list; where it may be dropped is told on every move and on the drop.
+void Form1::dragEnterEvent(QDragEnterEvent* e)
+{
+    if (dropAcceptable(e->mimeData()) && (e->possibleActions() & Qt::CopyAction)) {
+        e->setDropAction(Qt::CopyAction);
+        e->accept();
+    } else {
+        e->ignore();
+    }
+}
 
 void Form1::dragMoveEvent(QDragMoveEvent* e)
 {

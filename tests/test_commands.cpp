@@ -528,15 +528,18 @@ private slots:
 
     void dropRefused_data()
     {
+        // Files that could be dropped are taken in wherever the drag enters; the place is refused.
         QTest::addColumn<QString>("what");
-        QTest::newRow("an address, not a file") << "address";
-        QTest::newRow("no file list") << "text";
-        QTest::newRow("move only") << "move";
-        QTest::newRow("over the seek bar") << "elsewhere";
+        QTest::addColumn<bool>("entered");
+        QTest::newRow("an address, not a file") << "address" << false;
+        QTest::newRow("no file list") << "text" << false;
+        QTest::newRow("move only") << "move" << false;
+        QTest::newRow("over the seek bar") << "elsewhere" << true;
     }
     void dropRefused()
     {
         QFETCH(QString, what);
+        QFETCH(bool, entered);
         Form1& f = fx.fresh();
         const QString song = wav("s.wav");
         QMimeData data;
@@ -550,7 +553,10 @@ private slots:
         const Qt::DropActions actions = what == "move" ? Qt::MoveAction : Qt::CopyAction;
         QDragEnterEvent enter(at, actions, &data, Qt::NoButton, Qt::NoModifier);
         QCoreApplication::sendEvent(&f, &enter);
-        QVERIFY(!enter.isAccepted());
+        QCOMPARE(enter.isAccepted(), entered);
+        QDragMoveEvent move(at, actions, &data, Qt::NoButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(&f, &move);
+        QVERIFY(!move.isAccepted());
         QDropEvent drop(QPointF(at), actions, &data, Qt::NoButton, Qt::NoModifier);
         QCoreApplication::sendEvent(&f, &drop);
         QCOMPARE(f.List1->ListCount(), 0);
