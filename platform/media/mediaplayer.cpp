@@ -136,7 +136,9 @@ void MediaPlayer::setDisplaySize(int size)
 
 // Full screen is for a clip with a picture: a clip of sound only stays in the window, where its backdrop
 // shows. While a new clip opens and its tracks are not known yet, what shows stays as it is; once they
-// are, the picture goes full screen, or the screen is given back for a clip of sound only.
+// are, the picture goes full screen, or the screen is given back for a clip of sound only. At the advance
+// from a clip with a picture the screen is taken before the next clip opens, so that the engine starts
+// drawing the next picture into the full-screen window rather than being moved there as it starts.
 void MediaPlayer::applyDisplaySize()
 {
     if (MpvEngine::nullOutput())
@@ -144,7 +146,7 @@ void MediaPlayer::applyDisplaySize()
     const std::optional<bool> video = HasVideo();
     if (displaySize_ != 3 || fileName_.isEmpty() || video == false)
         leaveFullScreen();
-    else if (video == true && !engine_->idle())  // not for a clip that has ended
+    else if (video == true)
         enterFullScreen();
 }
 
