@@ -7,6 +7,8 @@
 #include <QMessageBox>
 #include <QRegularExpression>
 
+#include <algorithm>
+
 namespace Dialogs {
 namespace {
 
@@ -76,6 +78,27 @@ QString textBox(const QString& kind, QLineEdit::EchoMode echo, const QString& pr
     return ok ? text : QString();
 }
 
+// The prompt as a table: a row a line, a column for each part between tabs, so that the parts line up.
+QString columns(const QString& prompt)
+{
+    QStringList lines = prompt.split(QRegularExpression(QStringLiteral("\\r\\n|\\r|\\n")));
+    qsizetype widest = 1;
+    for (const QString& line : lines)
+        widest = std::max(widest, line.count(QLatin1Char('\t')) + 1);
+    QString html = QStringLiteral("<table cellspacing=\"0\" cellpadding=\"0\">");
+    for (const QString& line : lines) {
+        const QStringList parts = line.split(QLatin1Char('\t'));
+        html += QStringLiteral("<tr>");
+        for (qsizetype i = 0; i < parts.size(); ++i) {
+            const qsizetype span = i + 1 == parts.size() ? widest - i : 1;
+            html += QStringLiteral("<td style=\"white-space: pre; padding-right: 8px\"%1>%2</td>")
+                        .arg(span > 1 ? QStringLiteral(" colspan=\"%1\"").arg(span) : QString(), parts[i].toHtmlEscaped());
+        }
+        html += QStringLiteral("</tr>");
+    }
+    return html + QStringLiteral("</table>");
+}
+
 }  // namespace
 
 QString qtFilter(const QString& filter)
@@ -94,10 +117,11 @@ QString qtFilter(const QString& filter)
     return out.join(QStringLiteral(";;"));
 }
 
-int MsgBox(const QString& prompt, int buttons, const QString& title, QWidget* parent)
+int MsgBox(const QString& prompt, int style, const QString& title, QWidget* parent)
 {
+    const int buttons = style & 0x07;
     QVariant v;
-    if (scripted({QStringLiteral("msgbox"), prompt, title, buttons, QString()}, &v)) {
+    if (scripted({QStringLiteral("msgbox"), prompt, title, style, QString()}, &v)) {
         if (v.isValid())
             return v.toInt();
         return buttons == YesNo ? No : (buttons == OKOnly ? OK : Cancel);
@@ -109,8 +133,24 @@ int MsgBox(const QString& prompt, int buttons, const QString& title, QWidget* pa
         set = QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
     else if (buttons == YesNo)
         set = QMessageBox::Yes | QMessageBox::No;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    switch (style & 0x70) {
+    case Critical: icon = QMessageBox::Critical; break;
+    case Question: icon = QMessageBox::Question; break;
+    case Exclamation: icon = QMessageBox::Warning; break;
+    case Information: icon = QMessageBox::Information; break;
+    default: break;
+    }
     const QString caption = title.isEmpty() ? QStringLiteral("PellumPlayer") : title;
-    switch (QMessageBox::information(parent, caption, prompt, set)) {
+    QMessageBox box(icon, caption, QString(), set, parent);
+    if (prompt.contains(QLatin1Char('\t'))) {
+        box.setTextFormat(Qt::RichText);
+        box.setText(columns(prompt));
+    } else {
+        box.setTextFormat(Qt::PlainText);
+        box.setText(prompt);
+    }
+    switch (box.exec()) {
     case QMessageBox::Ok: return OK;
     case QMessageBox::Yes: return Yes;
     case QMessageBox::No: return No;

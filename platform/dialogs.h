@@ -18,7 +18,12 @@ enum Result { OK = 1, Cancel = 2, Yes = 6, No = 7 };
 // File dialog flags the windows pass.
 enum Flags { OverwritePrompt = 2, AllowMultiSelect = 512, Explorer = 524288 };
 
-int MsgBox(const QString& prompt, int buttons = OKOnly, const QString& title = QString(), QWidget* parent = nullptr);
+// Icons a message box style adds to its buttons: OKCancel | Exclamation is style 49.
+constexpr int NoIcon = 0, Critical = 16, Question = 32, Exclamation = 48, Information = 64;
+
+// `style` is a button set plus an icon (none when no icon is added). A line of the prompt split by tabs
+// shows its parts in columns, lined up with the other lines' parts.
+int MsgBox(const QString& prompt, int style = OKOnly, const QString& title = QString(), QWidget* parent = nullptr);
 // The text typed, or the empty text when cancelled.
 QString InputBox(const QString& prompt, const QString& title = QString(), const QString& defaultText = QString(),
                  QWidget* parent = nullptr);

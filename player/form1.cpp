@@ -378,7 +378,7 @@ void Form1::Form_Load()
     // A control the stored design could not create is named on the notice window, with how to mend it.
     if (!designProblems.isEmpty()) {
         loadk::ShowStatus(designProblems.join(QLatin1Char('\n')), 1);
-        loadk::instance().show();
+        loadk::instance().ShowInFront(this);
     }
 }
 

@@ -588,7 +588,7 @@ void Form2::LS_Click()
     const int answer = Dialogs::MsgBox(
         QStringLiteral("[") + folder + QStringLiteral("] ") +
             SHE::LangText(QStringLiteral("notify2"), QStringLiteral(" this directory is not exist!Do you want to delete this shortcut?")),
-        Dialogs::OKCancel, SHE::LangText(QStringLiteral("error"), QStringLiteral("Error")), this);
+        Dialogs::OKCancel | Dialogs::Exclamation, SHE::LangText(QStringLiteral("error"), QStringLiteral("Error")), this);
     if (answer == Dialogs::OK && !name.isEmpty())
         deleteShortcut(name);
 }

@@ -6,6 +6,14 @@
 
 #include <QCoreApplication>
 #include <QFont>
+#include <QFontMetrics>
+#include <QGuiApplication>
+#include <QRegularExpression>
+#include <QScreen>
+#include <QTimer>
+#include <QWindow>
+
+#include <algorithm>
 
 loadk::loadk()
 {
@@ -48,5 +56,50 @@ void loadk::ShowStatus(const QString& text, int mode)
     w.Label4->setText(text);
     w.Command1->setVisible(mode == 1);
     w.Label5->setVisible(mode != 1);
+    w.LayOut(mode == 1);
     QCoreApplication::processEvents();
+}
+
+void loadk::LayOut(bool notice)
+{
+    QRect text = Twips::rect(1350, 900, 3900, 700);
+    QRect ok = Twips::rect(4200, 1800, 900, 380);
+    QSize size(Twips::toPx(5400), Twips::toPx(2400));
+    if (notice) {
+        // As wide as its longest word needs, up to the screen's width, and as high as the lines wrap.
+        const QScreen* s = screen() ? screen() : QGuiApplication::primaryScreen();
+        const int room = (s ? s->availableGeometry().width() : 1024) - text.left() - Twips::toPx(300);
+        const QFontMetrics fm(Label4->font());
+        int longest = 0;
+        for (const QString& word : Label4->text().split(QRegularExpression(QStringLiteral("\\s+")), Qt::SkipEmptyParts))
+            longest = std::max(longest, fm.horizontalAdvance(word) + 2);
+        text.setWidth(std::max(text.width(), std::min(longest, room)));
+        text.setHeight(std::max(text.height(), Label4->heightForWidth(text.width())));
+        ok.moveTopRight(QPoint(text.right(), std::max(ok.top(), text.bottom() + Twips::toPx(120))));
+        size = size.expandedTo(QSize(text.right() + Twips::toPx(300), ok.bottom() + Twips::toPx(220)));
+    }
+    Label4->setGeometry(text);
+    Command1->setGeometry(ok);
+    setFixedSize(size);
+}
+
+void loadk::ShowInFront(QWidget* over)
+{
+    hide();
+    if (over) {
+        over->winId();
+        winId();
+        windowHandle()->setTransientParent(over->windowHandle());
+    }
+    // Grown to its text, it stands in the middle of the screen, whole.
+    if (const QScreen* s = over && over->screen() ? over->screen() : QGuiApplication::primaryScreen())
+        move(s->availableGeometry().center() - rect().center());
+    show();
+    raise();
+    activateWindow();
+    // `over` is shown after this: lift the notice again once it is.
+    QTimer::singleShot(0, this, [this] {
+        raise();
+        activateWindow();
+    });
 }

@@ -20,5 +20,11 @@ public:
 
     // Puts `text` on the window: mode 1 is a notice (OK shown, credit hidden), any other value a status
     // line. Processes pending events once so that the text is painted; neither shows nor hides the window.
+    // A notice is laid out to hold its whole text: the window grows for long words and more lines.
     static void ShowStatus(const QString& text, int mode);
+    // Shows the window in front of `over` (a window being loaded, shown just after), kept above it.
+    void ShowInFront(QWidget* over);
+
+private:
+    void LayOut(bool notice);
 };

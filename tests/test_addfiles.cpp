@@ -740,7 +740,7 @@ private slots:
         QCOMPARE(Dialogs::shown()[0].text,
                  "[" + gone + "]  this directory is not exist!Do you want to delete this shortcut?");
         QCOMPARE(Dialogs::shown()[0].title, QStringLiteral("Error"));
-        QCOMPARE(Dialogs::shown()[0].flags, int(Dialogs::OKCancel));
+        QCOMPARE(Dialogs::shown()[0].flags, Dialogs::OKCancel | Dialogs::Exclamation);
         QCOMPARE(d.ff->Path(), keep);
         if (answer == Dialogs::OK) {
             QCOMPARE(d.LK->items(), (QStringList{"a-keep", "c-keep"}));

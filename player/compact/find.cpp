@@ -239,7 +239,7 @@ void find::mnuFolderInfo_Click()
     const QString folder = letter ? Drives::folderOf(path) : path;
     const QDir probe(folder);
     if (folder.isEmpty() || !probe.exists() || !probe.isReadable()) {
-        Dialogs::MsgBox(path, Dialogs::OKOnly, QStringLiteral("Path is invalid"), this);
+        Dialogs::MsgBox(path, Dialogs::OKOnly | Dialogs::Information, QStringLiteral("Path is invalid"), this);
         return;
     }
     setCursor(Qt::WaitCursor);

@@ -32,6 +32,8 @@ class TestXInstance : public QObject {
             before[i] = qgetenv(names[i]);
             qputenv(names[i], QFile::encodeName(ownFolder(QStringLiteral("other/%1").arg(i))));
         }
+        // Installed like ours: with no registered control library it would open with its notice in front.
+        registerFlatButtons();
         const bool started = p.start(QStringLiteral(PELLUM_PROGRAM), {});
         for (int i = 0; i < 3; ++i)
             qputenv(names[i], before[i]);
