@@ -2,6 +2,7 @@
 // A real X display for the suites that need one: an Xvfb server with the openbox window manager,
 // started by the suite before its QApplication, and pointer and key input sent through the X server's
 // XTest extension, exactly as a person's mouse and keyboard arrive.
+#include <QImage>
 #include <QList>
 #include <QPoint>
 #include <QRect>
@@ -34,6 +35,15 @@ QString windowName(unsigned long window);
 QRect windowGeometry(unsigned long window);
 
 }  // namespace XSession
+
+namespace XScreen {
+
+// How many of the test picture's bar colours (writeTestVideo: the mixes of bright or dark red, green and
+// blue) show in the pixels of `area` of `image`. The desktop, a window's skin and a black video area
+// show none.
+int barColours(const QImage& image, const QRect& area);
+
+}  // namespace XScreen
 
 namespace XInput {
 
