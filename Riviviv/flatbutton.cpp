@@ -4,6 +4,7 @@
 #include "olecolor.h"
 #include "tooltip.h"
 #include "vbmath.h"
+#include "ui/captionfit.h"
 
 #include <QApplication>
 #include <QFontMetrics>
@@ -256,10 +257,22 @@ void FlatButton::paintPicture(const QImage& pic, long x, long y)
 
 void FlatButton::printCaption(long x, long y)
 {
+    // The caption stands where the layout puts it. One too wide for the room right of there is centred
+    // between the border lines instead, and where even that room is too small it is printed smaller,
+    // then cut short; the hover tip then shows it whole.
+    constexpr int margin = 2;  // clear of the one-pixel border lines
+    const int room = width() - 2 * margin;
+    int left = toPx(x);
+    CaptionFit::Fitted f{font(), caption_, false};
+    if (left + CaptionFit::widthOf(caption_, font()) > width() - margin) {
+        f = CaptionFit::fit(caption_, font(), room);
+        left = qMax(margin, (width() - CaptionFit::widthOf(f.text, f.font)) / 2);
+    }
+    captionElided_ = f.elided;
     QPainter p(&surface_);
-    p.setFont(font());
+    p.setFont(f.font);
     p.setPen(palette().color(QPalette::ButtonText));
-    p.drawText(QPoint(toPx(x), toPx(y) + QFontMetrics(font()).ascent()), caption_);
+    p.drawText(QPoint(left, toPx(y) + QFontMetrics(f.font).ascent()), f.text);
 }
 
 void FlatButton::drawLine(int x1, int y1, int x2, int y2, uint colour)
@@ -483,9 +496,13 @@ bool FlatButton::eventFilter(QObject* watched, QEvent* e)
 
 void FlatButton::onTimer()
 {
-    // The host keeps the tooltip text; a host without one shows nothing.
+    // The host keeps the tooltip text; a host without one shows nothing. A caption cut short is shown
+    // whole, above the host's text.
     const QVariant text = property("ToolTipText");
-    if (text.isValid() && text.canConvert<QString>())
-        modAPI::ShowToolTip(text.toString());
+    QString tip = text.isValid() && text.canConvert<QString>() ? text.toString() : QString();
+    if (captionElided_)
+        tip = tip.trimmed().isEmpty() || tip.trimmed() == caption_.trimmed() ? caption_ : caption_ + QLatin1Char('\n') + tip;
+    if (!tip.isEmpty())
+        modAPI::ShowToolTip(tip);
     tmrTimer->stop();
 }

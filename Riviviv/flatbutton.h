@@ -17,6 +17,9 @@
 // ambient font is the parent widget's font. The host keeps the tooltip text as the control's dynamic
 // property "ToolTipText", read when the hover timer fires.
 //
+// A caption wider than the button is printed smaller, down to a readable size, and only then cut
+// short; the hover tip of a caption cut short shows the whole caption.
+//
 // Errors: an assignment the control refuses leaves the value unchanged and sets LastError to the error
 // number (393: Style set while the host runs; 6: Style outside 16 bits) and LastErrorText to its
 // description; an assignment that succeeds sets LastError to 0.
@@ -156,6 +159,7 @@ private:
     QTimer* tmrTimer = nullptr;
     QImage surface_;
     bool leftPressInside_ = false;
+    bool captionElided_ = false;  // the caption last printed was cut short to fit
     int lastError_ = 0;
     QString lastErrorText_;
 };

@@ -16,7 +16,7 @@ namespace {
 
 enum class Kind { Files, Folders };
 
-QStringList read(const QString& folder, Kind kind, const QStringList& patterns)
+QStringList read(const QString& folder, Kind kind, const QStringList& patterns, Hidden hidden)
 {
     if (folder.isEmpty())
         return {};
@@ -44,7 +44,7 @@ QStringList read(const QString& folder, Kind kind, const QStringList& patterns)
         const char* n = e->d_name;
         if (n[0] == '.' && (n[1] == 0 || (n[1] == '.' && n[2] == 0)))
             continue;
-        if (kind == Kind::Folders && n[0] == '.')
+        if (n[0] == '.' && (kind == Kind::Folders || hidden == Hidden::Left))
             continue;
         unsigned char type = e->d_type;
         if (type == DT_LNK || type == DT_UNKNOWN) {
@@ -75,8 +75,11 @@ QStringList read(const QString& folder, Kind kind, const QStringList& patterns)
 
 }  // namespace
 
-QStringList files(const QString& folder, const QStringList& patterns) { return read(folder, Kind::Files, patterns); }
+QStringList files(const QString& folder, const QStringList& patterns, Hidden hidden)
+{
+    return read(folder, Kind::Files, patterns, hidden);
+}
 
-QStringList folders(const QString& folder) { return read(folder, Kind::Folders, {}); }
+QStringList folders(const QString& folder) { return read(folder, Kind::Folders, {}, Hidden::Left); }
 
 }  // namespace FolderEntries

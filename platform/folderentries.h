@@ -8,10 +8,13 @@
 
 namespace FolderEntries {
 
-// The names of the files in `folder` (regular files and links to them, hidden ones included; no
-// folders, pipes or devices) that match one of `patterns` ("*.wav"; letters compared without regard to
-// case), or every file when `patterns` is empty.
-QStringList files(const QString& folder, const QStringList& patterns = {});
+enum class Hidden { Left, Listed };
+
+// The names of the files in `folder` (regular files and links to them; no folders, pipes or devices)
+// that match one of `patterns` ("*.wav"; letters compared without regard to case), or every file when
+// `patterns` is empty. The hidden ones, whose name begins with ".", are left out unless `hidden` lists
+// them.
+QStringList files(const QString& folder, const QStringList& patterns = {}, Hidden hidden = Hidden::Left);
 
 // The names of the folders in `folder` (folders and links to them), leaving out "." and ".." and the
 // hidden ones, whose name begins with ".".

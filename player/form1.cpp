@@ -12,6 +12,7 @@
 #include "player/playlistfile.h"
 #include "player/she.h"
 #include "ui/design.h"
+#include "ui/fittedtext.h"
 #include "ui/twips.h"
 
 #include <QFile>
@@ -62,7 +63,7 @@ void Form1::buildElements()
     List2->setObjectName(QStringLiteral("List2"));
 
     Label3 = new QLabel(Picture2);
-    Label4 = new QLabel(Picture2);
+    Label4 = new FittedLabel(Picture2);
     Label5 = new QLabel(Picture2);
     Label6 = new QLabel(Picture2);
     Image6 = new QLabel(Picture2);

@@ -7,10 +7,12 @@
 #include "ui/skinlabel.h"
 
 #include <QLabel>
+#include <QElapsedTimer>
 #include <QList>
 #include <QHash>
 #include <QMenu>
 #include <functional>
+#include <optional>
 #include <QPixmap>
 #include <QSlider>
 #include <QStringList>
@@ -32,6 +34,8 @@ public:
     ListBox* List2 = nullptr;  // display rows
     int CurrentIndex = 0;
     bool PlayerInactive = true;
+    // Where the window's inside stood when it handed over to the compact mode; it comes back there.
+    std::optional<QPoint> HandOverPlace;
     int markedIndex = 0;
     QStringList ShufflePool;
 
@@ -56,6 +60,8 @@ public:
     // control or the media player.
     enum class Route { List, RealMedia, Flash, Player };
     static Route RouteOf(const QString& path);
+    // Gives `path` to the media player, the other players emptied, and refreshes the display for it.
+    void playInMp(const QString& path);
     void marquee();
     void Tfs();
     void et_Click();
@@ -258,8 +264,14 @@ private:
     void ShuffleNext();
     void toggleOption(MenuItem* item, const QString& key);
     void playListRow(int row);
-    bool passedOver(int row) const;  // the advance skips the row: it has played, or its file is missing
+    bool passedOver(int row);  // the advance skips the row: it has played, or its file is missing (told)
     bool passOverMissing(int row);
+    // Whether the row's file is missing; a missing one is named in the status text as passed over.
+    bool missingPassedOver(int row);
+    // The files passed over of late, and since when the status text names them.
+    QStringList passedOverFiles_;
+    QElapsedTimer passedOverClock_;
+    QString passedOverText() const;
     void buildSkin();
     void resizeEvent(QResizeEvent* e) override;
     bool eventFilter(QObject* watched, QEvent* event) override;

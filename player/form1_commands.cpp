@@ -188,6 +188,8 @@ void Form1::ci_Click()
     List1->Clear();
     List2->Clear();
     CurrentIndex = -1;
+    // The rows that made the list wide are gone: so is its horizontal extent.
+    List2->setHorizontalExtent(0);
     List2->horizontalScrollBar()->setValue(0);
 }
 
@@ -226,9 +228,9 @@ void Form1::loc_Click()
     QString folder = path.left(cut);
     if (folder.isEmpty())
         folder = QStringLiteral("/");  // a file at the root
-    if (!Shell::openFileManager(folder))
-        Dialogs::MsgBox(QStringLiteral("The folder ") + folder + QStringLiteral(" could not be opened."),
-                        Dialogs::OKOnly, QStringLiteral("PellumPlayer"), this);
+    QString why;
+    if (!Shell::openFileManager(folder, &why))
+        Dialogs::MsgBox(why, Dialogs::OKOnly, QStringLiteral("PellumPlayer"), this);
 }
 
 void Form1::il_Click()
@@ -252,7 +254,17 @@ bool Form1::overDropTarget(const QPoint& pos) const
     return false;
 }
 
-void Form1::dragEnterEvent(QDragEnterEvent* e) { dragMoveEvent(e); }
+// A drag of files is taken in wherever it enters the window, so that one coming across the window's
+// edge reaches the video and the list; where it may be dropped is told on every move and on the drop.
+void Form1::dragEnterEvent(QDragEnterEvent* e)
+{
+    if (dropAcceptable(e->mimeData()) && (e->possibleActions() & Qt::CopyAction)) {
+        e->setDropAction(Qt::CopyAction);
+        e->accept();
+    } else {
+        e->ignore();
+    }
+}
 
 void Form1::dragMoveEvent(QDragMoveEvent* e)
 {
@@ -296,7 +308,14 @@ void Form1::OpU_Click()
         rmf.RA2->DoPlay();
         return;
     }
-    mp->Open(address);
+    // The address takes the media player's road, as a row of the list does: whatever the RealMedia window
+    // or the Flash control held makes way, and the title and the now-playing line name the address.
+    if (RmF::isLoaded()) {
+        RmF& rmf = RmF::instance();
+        rmf.setWindowFlag(Qt::WindowStaysOnTopHint, false);
+        rmf.hide();
+    }
+    playInMp(address);
 }
 
 void Form1::fss_Click()

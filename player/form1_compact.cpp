@@ -13,6 +13,8 @@ void Form1::sj_Click()
     compact.Label7->setText(mp->FileName());
     compact.show();
     compact.raise();
+    // Shown again later, a window the window manager once placed is placed anew unless told where.
+    HandOverPlace = isVisible() ? std::optional<QPoint>(geometry().topLeft()) : std::nullopt;
     hide();
     Module1::UseCompactPlayer();
     compact.imf();

@@ -3,11 +3,13 @@
 
 #include "platform/cdaudio/cdaudio.h"
 #include "platform/drives/drives.h"
+#include "platform/dialogs.h"
 #include "platform/media/mediaplayer.h"
 #include "platform/programfolder.h"
 #include "player/form2.h"
 #include "player/loadk.h"
 #include "player/playlistfile.h"
+#include "player/she.h"
 #include "player/tools/dabs.h"
 
 #include <QFileInfo>
@@ -127,6 +129,12 @@ void Form1::ej_Click()
         mp->setFileName(QString());
         List2->Clear();
         Picture2->show();
+    }
+    if (!drive || drive->type != Drives::CdRom) {
+        // There is no tray to open: the user is told, rather than nothing happening.
+        Dialogs::MsgBox(SHE::LangText(QStringLiteral("nocdrom"), QStringLiteral("No optical drive was found to eject.")),
+                        Dialogs::OKOnly, QStringLiteral("PellumPlayer"), this);
+        return;
     }
     for (const char* s : {"open cdaudio alias songs", "set songs door open", "close songs"})
         CdAudio::mciSendString(QString::fromLatin1(s));

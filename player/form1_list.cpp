@@ -148,7 +148,7 @@ void Form1::ShuffleNext()
                 return;  // the list changed under the draw
         } while (CurrentIndex >= ShufflePool.size() || ShufflePool.at(CurrentIndex).isEmpty());
         ShufflePool[CurrentIndex].clear();
-        if (SHE::IsMissingFile(List1->List(CurrentIndex)))
+        if (missingPassedOver(CurrentIndex))
             continue;  // a row whose file is missing is passed over: draw again
         if (en->Checked()) {
             // The skip over rows that have played goes round the list. Once every row has played, the
@@ -171,9 +171,36 @@ void Form1::ShuffleNext()
     }
 }
 
-bool Form1::passedOver(int row) const
+bool Form1::passedOver(int row)
 {
-    return List2->List(row).startsWith(QLatin1Char('#')) || SHE::IsMissingFile(List1->List(row));
+    return List2->List(row).startsWith(QLatin1Char('#')) || missingPassedOver(row);
+}
+
+namespace {
+constexpr qint64 kPassedOverShownMs = 8000;  // how long the status text names files passed over
+}
+
+bool Form1::missingPassedOver(int row)
+{
+    const QString path = List1->List(row);
+    if (!SHE::IsMissingFile(path))
+        return false;
+    // Files passed over in one stretch are named together, each once.
+    if (!passedOverClock_.isValid() || passedOverClock_.elapsed() > kPassedOverShownMs)
+        passedOverFiles_.clear();
+    if (!passedOverFiles_.contains(path))
+        passedOverFiles_.append(path);
+    passedOverClock_.start();
+    Label5->setText(passedOverText());
+    return true;
+}
+
+QString Form1::passedOverText() const
+{
+    if (passedOverFiles_.isEmpty() || !passedOverClock_.isValid() || passedOverClock_.elapsed() > kPassedOverShownMs)
+        return QString();
+    return SHE::LangText(QStringLiteral("passedover"), QStringLiteral("File not found, passed over:")) +
+           QStringLiteral("\r\n") + passedOverFiles_.join(QStringLiteral("\r\n"));
 }
 
 void Form1::ol_Click() { saveListAs(); }

@@ -20,11 +20,13 @@ QString withoutLast(const QString& text, int n) { return text.left(qMax<qsizetyp
 void Form1::List1_Click()
 {
     RmF& rmf = RmF::instance();
-    rmf.setWindowFlag(Qt::WindowStaysOnTopHint, false);
     rmf.hide();
     Picture2->show();
 
     CurrentIndex = List2->ListIndex();
+    // The row that plays has had its turn in this shuffle round, whether it was drawn or clicked.
+    if (CurrentIndex >= 0 && CurrentIndex < ShufflePool.size())
+        ShufflePool[CurrentIndex].clear();
     const QString p = List1->List(CurrentIndex);
     if (passOverMissing(CurrentIndex))
         return;
@@ -35,16 +37,15 @@ void Form1::List1_Click()
         return;
     }
     if (route == Route::RealMedia) {
-        rmf.setWindowFlag(Qt::WindowStaysOnTopHint, true);
         mp->Stop();
         mp->setFileName(QString());
         SF->setMovie(QString());
         PlayerInactive = true;
         SF->setMember139(false);
         SF->hide();
+        // The window sits over the video area, its title bar too, so the label strip above stays free.
+        rmf.placeOver(QRect(mapToGlobal(Frame1->geometry().topLeft()), mp->size()));
         rmf.show();
-        const QPoint origin = mapToGlobal(Frame1->geometry().topLeft());
-        rmf.setGeometry(QRect(origin, mp->size()));
         rmf.RA->setSource(p);
         rmf.RA->DoPlay();
         const QString caption = QStringLiteral("PellumPlayer >> ") + rmf.RA->Source();
@@ -69,10 +70,20 @@ void Form1::List1_Click()
         setWindowTitle(QStringLiteral("PellumPlayer >> ") + SF->Movie());
         return;
     }
+    playInMp(p);
+}
+
+// The media player's road, for a row of the list and for an address alike: the other two players let go
+// of what they held, and the display follows the new item.
+void Form1::playInMp(const QString& p)
+{
     SF->hide();
     PlayerInactive = false;
-    rmf.RA->setSource(QString());
-    rmf.RA->DoStop();
+    if (RmF::isLoaded()) {
+        RmF& rmf = RmF::instance();
+        rmf.RA->setSource(QString());
+        rmf.RA->DoStop();
+    }
     SF->setMovie(QString());
     mp->setFileName(p);
     mp->setFlagMember(23, false);
@@ -115,11 +126,14 @@ void Form1::mp_StateChanged()
         return;
     // The clip is still opening when the play step shows it: the range follows once the duration is known.
     SeekBarRange();
-    // A clip of sound only whose name marquee's rule does not know shows the backdrop too, once its tracks
-    // are known.
-    if (Picture2->isHidden() && mp->HasVideo() == false) {
-        Picture2->show();
-        Picture2->update();
+    // Once the tracks are known, the clip's own media decides over marquee's rule of names: a clip of sound
+    // only shows the backdrop whatever its name, and a clip with a picture shows its picture, by whatever
+    // road it came (an address, the compact mode handing its file back, a video under a sound's name).
+    const std::optional<bool> video = mp->HasVideo();
+    if (video.has_value() && Picture2->isHidden() != *video) {
+        Picture2->setVisible(!*video);
+        if (!*video)
+            Picture2->update();
     }
 }
 

@@ -40,6 +40,9 @@ void Form1::Timer1_Timer()
         Timer3->stop();
         Label5->setText(WelcomeText);
     }
+    // A file just passed over stays named in the status text for a while.
+    if (const QString passed = passedOverText(); !passed.isEmpty())
+        Label5->setText(passed);
 
     bool goOn = true;
     if (mp->ErrorFlag())
@@ -95,7 +98,7 @@ bool Form1::dropFailedClip(bool fromMp)
 bool Form1::passOverMissing(int row)
 {
     const QString path = List1->List(row);
-    if (!SHE::IsMissingFile(path))
+    if (!missingPassedOver(row))
         return false;
     const QString notice = QStringLiteral("File not found: ") + path;
     const int n = List2->ListCount();
@@ -112,7 +115,7 @@ bool Form1::passOverMissing(int row)
             }
             if (i == row)
                 break;
-            if (!SHE::IsMissingFile(List1->List(i)))
+            if (!missingPassedOver(i))
                 next = i;
         }
         if (next >= 0)
@@ -151,8 +154,7 @@ void Form1::mp_EndOfStream(long)
         return;
     }
     // Rows whose file is missing count as not there: the row that ended may still be the last one.
-    while (CurrentIndex >= 0 && CurrentIndex < List2->ListCount() &&
-           SHE::IsMissingFile(List1->List(CurrentIndex)))
+    while (CurrentIndex >= 0 && CurrentIndex < List2->ListCount() && missingPassedOver(CurrentIndex))
         ++CurrentIndex;
     if (CurrentIndex == List2->ListCount()) {
         if (en->Checked()) {

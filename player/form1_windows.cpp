@@ -8,6 +8,7 @@
 #include "platform/settings.h"
 #include "player/compact/find.h"
 #include "player/form7.h"
+#include "player/she.h"
 #include "player/frmabout.h"
 #include "player/tools/radio.h"
 #include "player/tools/dabs.h"
@@ -26,7 +27,7 @@ void Form1::abbo_Click() { frmAbout::instance().showModal(); }
 void Form1::ms_Click() { find::instance().show(); }
 
 // A program that cannot be started is logged by the shell and otherwise ignored.
-void Form1::vol_Click() { Shell::startMixer(); }
+void Form1::vol_Click() { SHE::StartMixer(this); }
 
 void Form1::rm_Click() { Shell::startTextEditor(ProgramFolder::file(QStringLiteral("readme.txt")), true); }
 

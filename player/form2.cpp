@@ -14,6 +14,7 @@
 #include "player/playlistfile.h"
 #include "player/she.h"
 #include "ui/design.h"
+#include "ui/fittedtext.h"
 #include "ui/twips.h"
 
 #include <algorithm>
@@ -73,6 +74,16 @@ bool expandListFiles(ListBox* list, ListBox* rows)
     return true;
 }
 
+// The folder last browsed to in this run: the dialog opens there again.
+QString& lastFolder()
+{
+    static QString folder;
+    return folder;
+}
+
+// The ClearList caption's designed width in twips.
+constexpr int Label2Width = 900;
+
 // A name that can stand as a file in LNKs: no separator, not "." or "..", no NUL.
 bool validShortcutName(const QString& name)
 {
@@ -88,7 +99,7 @@ Form2::Form2()
     setWindowFlags(Qt::Dialog);
     setFixedSize(Twips::toPx(9600), Twips::toPx(6720));
 
-    Label1 = new QLabel(this);
+    Label1 = new FittedLabel(this);
     Label1->setObjectName(QStringLiteral("Label1"));
     dr = new DriveListBox(this);
     dr->setObjectName(QStringLiteral("dr"));
@@ -99,14 +110,16 @@ Form2::Form2()
     ff->setMultiSelect(true);
     PL = new ListBox(this);
     PL->setObjectName(QStringLiteral("PL"));
-    command8 = new QPushButton(this);
+    command8 = new FittedButton(this);
     command8->setObjectName(QStringLiteral("command8"));
-    Command9 = new QPushButton(this);
+    Command9 = new FittedButton(this);
     Command9->setObjectName(QStringLiteral("Command9"));
-    Command7 = new QPushButton(this);
+    Command7 = new FittedButton(this);
     Command7->setObjectName(QStringLiteral("Command7"));
     LK = new FileListBox(this);
     LK->setObjectName(QStringLiteral("LK"));
+    // A shortcut is named by the user, and one whose name begins with "." is theirs all the same.
+    LK->setShowHidden(true);
     LS = new ListBox(this);
     LS->setObjectName(QStringLiteral("LS"));
     Label2 = new QLabel(this);
@@ -124,7 +137,7 @@ Form2::Form2()
     Twips::place(PL, QRect(120, 3240, 7640, 1500));
     Twips::place(LK, QRect(120, 4860, 2400, 1300));
     Twips::place(LS, QRect(2640, 4860, 3120, 1300));
-    Twips::place(Label2, QRect(120, 6330, 900, 255));
+    Twips::place(Label2, QRect(120, 6330, Label2Width, 255));
 
     connect(dr, &DriveListBox::Change, this, &Form2::dr_Change);
     connect(di, &DirListBox::Change, this, &Form2::di_Change);
@@ -151,16 +164,29 @@ Form2::Form2()
     Command5 = Design::Bind(design, QStringLiteral("Command5"), this, SLOT(Command5_Click()));
     Command6 = Design::Bind(design, QStringLiteral("Command6"), this, SLOT(Command6_Click()));
 
-    // The browser starts at the first drive's root.
-    const QList<Drives::Drive> drives = Drives::table();
+    // The browser starts where the user last browsed to in this run, else at the first drive's root.
     dr->Refresh();
-    for (const Drives::Drive& d : drives) {
+    if (!lastFolder().isEmpty() && Drives::FolderExists(lastFolder())) {
+        di->setPath(lastFolder());  // its Change shows the folder's drive
+        return;
+    }
+    for (const Drives::Drive& d : Drives::table()) {
         if (!d.root.isEmpty()) {
             dr->setDrive(QString(d.letter));
             di->setPath(d.root);
             break;
         }
     }
+}
+
+void Form2::showDriveOf(const QString& folder)
+{
+    // No drive holds the folder: the drive list shows none rather than another drive's folder.
+    const QSignalBlocker block(dr);
+    if (const std::optional<Drives::Drive> d = Drives::containing(folder))
+        dr->setDrive(QString(d->letter));
+    else
+        dr->setCurrentIndex(-1);
 }
 
 void Form2::Form_Load()
@@ -199,9 +225,10 @@ void Form2::language()
     Command9->setText(SHE::LangText(QStringLiteral("clear"), QStringLiteral("Clear")));
     Command7->setText(SHE::LangText(QStringLiteral("openfolder"), QStringLiteral("Open Folder")));
     Label2->setText(SHE::LangText(QStringLiteral("clearlist"), QStringLiteral("Clearlist")));
-    // The check box stands 70 twips right of its caption, which is as wide as its text.
+    // The check box stands 70 twips right of its caption, which is as wide as its text and never
+    // narrower than it was designed: a shorter text after a longer one brings the box back.
     const QRect l = Twips::of(Label2);
-    const int width = qMax(l.width(), Twips::fromPx(Label2->fontMetrics().horizontalAdvance(Label2->text()) + 2));
+    const int width = qMax(Label2Width, Twips::fromPx(Label2->fontMetrics().horizontalAdvance(Label2->text()) + 2));
     Twips::place(Label2, QRect(l.x(), l.y(), width, l.height()));
     Twips::place(option1, QRect(l.x() + width + 70, l.y() - 30, 300, 315));
 }
@@ -243,7 +270,12 @@ void Form2::dr_Change()
     dr->openIn(di);
 }
 
-void Form2::di_Change() { ff->setPath(di->Path()); }
+void Form2::di_Change()
+{
+    ff->setPath(di->Path());
+    lastFolder() = di->Path();
+    showDriveOf(di->Path());
+}
 
 void Form2::ff_PathChange()
 {
@@ -390,6 +422,7 @@ void Form2::ShowFor(qint16 target)
     d.AddTarget = target;
     d.di->Refresh();
     d.dr->Refresh();
+    d.showDriveOf(d.di->Path());
     d.ff->Refresh();
     d.showModal();
 }

@@ -105,6 +105,8 @@ private:
     QString shortcutFolder() const;
     void deleteShortcut(const QString& name);
     void finder(const QString& folder, const QString& key, const QString& text);
+    // Shows in the drive list the drive whose root holds `folder`, none when no drive holds it.
+    void showDriveOf(const QString& folder);
     void openFolder(const QString& folder);
     // Re-reads `ff`, keeping the selection of names that are still there.
     void rereadFf();

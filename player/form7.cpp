@@ -8,6 +8,7 @@
 #include "player/form2.h"
 #include "player/module1.h"
 #include "player/she.h"
+#include "ui/fittedtext.h"
 #include "ui/twips.h"
 
 Form7::Form7()
@@ -16,12 +17,18 @@ Form7::Form7()
     setWindowTitle(QStringLiteral("Languages"));
     setWindowFlags(Qt::Dialog);
     setFixedSize(Twips::toPx(4800), Twips::toPx(4770));
-    Label1 = new QLabel(this);
+    Label1 = new FittedLabel(this);
     File1 = new FileListBox(this);
-    Command1 = new QPushButton(this);
-    Command2 = new QPushButton(this);
-    Command3 = new QPushButton(QStringLiteral("English"), this);
-    Command4 = new QPushButton(this);
+    Command1 = new FittedButton(this);
+    Command2 = new FittedButton(this);
+    Command3 = new FittedButton(QStringLiteral("English"), this);
+    Command4 = new FittedButton(this);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    File1->setObjectName(QStringLiteral("File1"));
+    Command1->setObjectName(QStringLiteral("Command1"));
+    Command2->setObjectName(QStringLiteral("Command2"));
+    Command3->setObjectName(QStringLiteral("Command3"));
+    Command4->setObjectName(QStringLiteral("Command4"));
     Twips::place(Label1, QRect(90, 75, 4530, 240));
     Twips::place(File1, QRect(75, 315, 3525, 4350));
     Twips::place(Command4, QRect(3750, 1920, 930, 345));

@@ -4,6 +4,7 @@
 #include "platform/textfile.h"
 #include "player/she.h"
 
+#include <QFileInfo>
 #include <QHash>
 #include <QSet>
 
@@ -38,6 +39,47 @@ QByteArray resolvedFile(const QString& path)
     return resolved;
 }
 
+// Whether a line of a list names its file relative to the list's folder ("song.mp3", "../b/song.mp3"):
+// not a path from the root, and not a drive-letter path or an address ("C:\a.mp3", "http://...", a
+// ":" before the first separator).
+bool isRelative(const QString& line)
+{
+    if (line.isEmpty() || line.startsWith(QLatin1Char('/')) || line.startsWith(QLatin1Char('\\')))
+        return false;
+    const qsizetype colon = line.indexOf(QLatin1Char(':'));
+    if (colon < 0)
+        return true;
+    const qsizetype slash = line.indexOf(QLatin1Char('/'));
+    const qsizetype back = line.indexOf(QLatin1Char('\\'));
+    const qsizetype separator = slash < 0 ? back : (back < 0 ? slash : qMin(slash, back));
+    return separator >= 0 && separator < colon;
+}
+
+// The list's relative lines that name a file or folder in the list's folder become its path there, in the
+// bytes of that folder and of the line, so that the row finds its file from wherever the list was opened
+// and is written back so. Any other line stays as it was written (a ".pls" entry line, a name with spaces
+// around it).
+void resolveRelative(const QString& listPath, QStringList* lines)
+{
+    QString folder;
+    QByteArray folderBytes;
+    for (QString& line : *lines) {
+        if (!isRelative(line))
+            continue;
+        if (folder.isEmpty()) {
+            folder = QFileInfo(listPath).absolutePath();
+            if (!folder.endsWith(QLatin1Char('/')))
+                folder += QLatin1Char('/');
+            folderBytes = TextFile::nativePath(folder);
+        }
+        const QString path = folder + line;
+        const QByteArray bytes = folderBytes + TextFile::nativePath(line);
+        TextFile::remember(path, bytes);
+        if (TextFile::exists(path))
+            line = path;
+    }
+}
+
 }  // namespace
 
 QStringList apply(const QStringList& allLines, Rule rule)
@@ -61,6 +103,9 @@ bool read(const QString& path, Rule rule, QStringList* lines)
     if (!TextFile::readLines(path, lines))
         return false;
     *lines = apply(*lines, rule);
+    // Paths are read from the list's folder; title lists and the preview keep their lines as written.
+    if (rule == Rule::Import || rule == Rule::LastList)
+        resolveRelative(path, lines);
     return true;
 }
 

@@ -9,11 +9,14 @@ RmF::RmF()
 {
     setObjectName(QStringLiteral("RmF"));
     setWindowTitle(QStringLiteral("PellumPlayer"));
-    setWindowFlags(Qt::Window);
+    // The window keeps its place in the topmost band for its whole life. Changing that flag makes the
+    // display server's window anew at the next show, and with it the picture's window, while the engine
+    // would go on drawing into the old one. Hidden, the window is in no one's way.
+    setWindowFlags(Qt::Window | Qt::WindowStaysOnTopHint);
     RA = new RealAudio(QStringLiteral("clip1"), RealAudio::ImageWindow, this);
     RA2 = new RealAudio(QStringLiteral("clip1"), RealAudio::ControlPanel, this);
     for (RealAudio* r : {RA, RA2})
-        r->setStyleSheet(QStringLiteral("background: #000000;"));
+        r->setStyleSheet(QStringLiteral("RealAudio { background: #000000; }"));  // not the panel's buttons
     Timer1 = new QTimer(this);
     Timer1->setInterval(1000);
     connect(Timer1, &QTimer::timeout, this, &RmF::Timer1_Timer);
@@ -34,6 +37,33 @@ void RmF::Form_Unload(int& cancel)
     if (!RA->Source().isEmpty() && Form1::isLoaded())
         Form1::instance().st_Click();  // as the Stop command: no played mark, no next row
     hide();
+}
+
+void RmF::placeOver(const QRect& area)
+{
+    placeArea_ = area;
+    fitPending_ = true;
+    fitFrame();
+}
+
+void RmF::fitFrame()
+{
+    if (placeArea_.isEmpty())
+        return;
+    // The frame's place is the window's place; its inside is what the frame leaves of the area. Before
+    // the window manager has framed the window the frame is not known: the size is fitted again then.
+    const QSize frame = frameGeometry().size() - size();
+    if (!frame.isNull())
+        fitPending_ = false;
+    move(placeArea_.topLeft());
+    resize(placeArea_.size() - frame);
+}
+
+void RmF::moveEvent(QMoveEvent* e)
+{
+    VbForm::moveEvent(e);
+    if (fitPending_ && isVisible() && !(windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen)))
+        fitFrame();
 }
 
 void RmF::layoutControls()

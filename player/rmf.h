@@ -18,10 +18,18 @@ public:
 
     void Timer1_Timer();
     void layoutControls();
+    // Places the window, its frame and title bar included, over `area` of the screen.
+    void placeOver(const QRect& area);
 
 protected:
     void Form_Load() override;
     // Kept loaded until the program ends: closing the window stops its clip and hides it.
     void Form_Unload(int& cancel) override;
     void resizeEvent(QResizeEvent* e) override;
+    void moveEvent(QMoveEvent* e) override;
+
+private:
+    void fitFrame();
+    QRect placeArea_;
+    bool fitPending_ = false;
 };

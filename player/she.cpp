@@ -1,5 +1,7 @@
 #include "player/she.h"
 
+#include "platform/desktop/shell.h"
+#include "platform/dialogs.h"
 #include "platform/profile.h"
 #include "platform/settings.h"
 #include "platform/textfile.h"
@@ -70,6 +72,13 @@ QRegion MakeSkinRegion(const QImage& picture)
     if (!runs.empty() && runs.size() <= size_t(MostSkinRects))
         region.setRects(runs.data(), int(runs.size()));
     return region;
+}
+
+void StartMixer(QWidget* parent)
+{
+    QString why;
+    if (!Shell::startMixer(&why))
+        Dialogs::MsgBox(why, Dialogs::OKOnly, QStringLiteral("PellumPlayer"), parent);
 }
 
 }  // namespace SHE

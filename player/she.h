@@ -5,6 +5,8 @@
 #include <QRegion>
 #include <QString>
 
+class QWidget;
+
 namespace SHE {
 
 // The text of `key` in the chosen language file, or `defaultValue`: a missing file, section or key and
@@ -35,5 +37,8 @@ inline constexpr int MostSkinRects = 10000;
 // shaped-window setting "vitrif" is off, when every pixel has the key colour, and when the shape needs
 // more than MostSkinRects rectangles (a face of many holes is shown whole).
 QRegion MakeSkinRegion(const QImage& picture);
+
+// Starts the desktop's volume mixer; when there is none, or it cannot be started, the user is told so.
+void StartMixer(QWidget* parent = nullptr);
 
 }  // namespace SHE

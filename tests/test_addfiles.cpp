@@ -12,6 +12,8 @@
 
 #include <QDir>
 #include <QFontMetrics>
+#include <QRegularExpression>
+#include <QScopeGuard>
 #include <QScrollBar>
 #include <QUrl>
 #include <optional>
@@ -107,6 +109,69 @@ private slots:
         (void)f;
     }
 
+    // The dialog opens again where the user last browsed to in the run, and its drive list shows the drive
+    // that holds the folder browsed (none for a folder outside every drive). A folder gone since opens
+    // the first drive's root.
+    void reopensWhereTheUserBrowsed_data()
+    {
+        QTest::addColumn<QString>("folder");
+        QTest::addColumn<QString>("drive");     // shown while the folder is browsed
+        QTest::addColumn<bool>("removed");
+        QTest::addColumn<QString>("reopened");  // the drive shown at the next opening
+        QTest::newRow("a folder on C:") << "C/music" << "c:" << false << "c:";
+        QTest::newRow("a folder on D:") << "D/films" << "d:" << false << "d:";
+        QTest::newRow("outside every drive") << "elsewhere/deep" << "" << false << "";
+        QTest::newRow("gone since") << "D/films" << "d:" << true << "c:";
+    }
+    void reopensWhereTheUserBrowsed()
+    {
+        QFETCH(QString, folder);
+        QFETCH(QString, drive);
+        QFETCH(bool, removed);
+        QFETCH(QString, reopened);
+        fresh([&] {
+            QDir().mkpath(fx.env->path("D"));
+            return QList<Drives::Drive>{{'D', Drives::CdRom, fx.env->path("D"), {}}};
+        });
+        const QString target = fx.env->path(folder);
+        QDir().mkpath(target);
+        writeWav(target + "/here.wav", 0.1);
+        // The user walks there in the folder list: from its top ("/") down, one Enter per folder.
+        whileModal([] { Form2::ShowFor(1); },
+                   [&] {
+                       Form2& d = Form2::instance();
+                       const auto close = qScopeGuard([&] { d.Command2_Click(); });  // also when a check fails
+                       d.di->setFocus();
+                       d.di->setListIndex(0);  // the top of the folder chain
+                       QTest::keyClick(d.di, Qt::Key_Return);
+                       QCOMPARE(d.di->Path(), QStringLiteral("/"));
+                       for (const QString& step : target.split('/', Qt::SkipEmptyParts)) {
+                           // A subfolder's row comes after the chain of folders above it.
+                           const int row = int(d.di->items().lastIndexOf(
+                               QRegularExpression("^\\s*" + QRegularExpression::escape(step) + "$")));
+                           QVERIFY2(row >= 0, qPrintable(step + ": " + d.di->items().join('|')));
+                           d.di->setListIndex(row);
+                           QTest::keyClick(d.di, Qt::Key_Return);
+                       }
+                       QCOMPARE(d.di->Path(), DirListBox::normal(target));
+                       QCOMPARE(d.dr->currentText().left(2), drive);
+                   });
+        QVERIFY(!Form2::isLoaded());
+        if (removed)
+            QVERIFY(QDir(target).removeRecursively());
+        const QString expected = removed ? fx.env->path("C") + "/" : DirListBox::normal(target);
+        whileModal([] { Form2::ShowFor(1); },
+                   [&] {
+                       Form2& d = Form2::instance();
+                       const auto close = qScopeGuard([&] { d.Command2_Click(); });
+                       QCOMPARE(d.di->Path(), expected);
+                       QCOMPARE(d.ff->Path(), expected);
+                       QCOMPARE(d.dr->currentText().left(2), reopened);
+                       if (!removed)
+                           QCOMPARE(d.ff->items(), QStringList{"here.wav"});
+                   });
+    }
+
     void okCommits_data()
     {
         QTest::addColumn<QList<int>>("selected");
@@ -115,7 +180,8 @@ private slots:
         QTest::newRow("two of five") << QList<int>{3, 1} << false << QStringList{"b.wav", "d.wav"};
         QTest::newRow("none selected") << QList<int>{} << false
                                        << QStringList{"a.wav", "b.wav", "c.wav", "d.wav", "e.wav"};
-        // An empty folder adds nothing, yet the list row already there is expanded and played.
+        // An empty folder (holding only a hidden clip) adds nothing, yet the list row already there is
+        // expanded and played.
         QTest::newRow("empty folder") << QList<int>{} << true << QStringList{"x.wav", "y.wav"};
     }
 
@@ -125,9 +191,11 @@ private slots:
         QFETCH(bool, emptyFolder);
         QFETCH(QStringList, expected);
         Form1& f = fresh();
-        const QString five = folderOfWavs("five", {"e.wav", "a.wav", "c.wav", "b.wav", "d.wav"});
+        // A hidden clip beside the five is no row of the dialog and is never added.
+        const QString five = folderOfWavs("five", {"e.wav", "a.wav", "c.wav", "b.wav", "d.wav", ".hidden.wav"});
         const QString empty = fx.env->path("empty");
         QDir().mkpath(empty);
+        writeWav(empty + "/.only.wav", 2.0);
         const QString lists = folderOfWavs("lists", {"x.wav", "y.wav"});
         if (emptyFolder) {
             fx.env->writeFile("lists/old.pellum", (lists + "/x.wav\r\n" + lists + "/y.wav\r\n").toUtf8());
@@ -492,6 +560,55 @@ private slots:
         QCOMPARE(d.Command5->property("Caption").toString(), QStringLiteral("DVD"));
     }
 
+    // The ClearList check box after language changes stands where a dialog opened fresh in the last
+    // language puts it, clear of its caption's text.
+    void clearListBoxFollowsItsCaption_data()
+    {
+        QTest::addColumn<QStringList>("captions");  // the ClearList texts chosen in turn; "" is English
+        QTest::newRow("long, then English") << QStringList{"Wiedergabeliste vor dem Hinzufügen leeren", ""};
+        QTest::newRow("long, then short") << QStringList{"Wiedergabeliste vor dem Hinzufügen leeren", "Leeren"};
+        QTest::newRow("short, then long") << QStringList{"Leeren", "Wiedergabeliste vor dem Hinzufügen leeren"};
+        QTest::newRow("longer, long, English")
+            << QStringList{"Die ganze Wiedergabeliste jedes Mal vorher leeren", "Liste vorher leeren", ""};
+    }
+    void clearListBoxFollowsItsCaption()
+    {
+        QFETCH(QStringList, captions);
+        fresh();
+        Form2& d = Form2::instance();
+        d.show();
+        for (int i = 0; i < captions.size(); ++i) {
+            Form7& c = Form7::instance();
+            if (captions[i].isEmpty()) {
+                c.Command3_Click();
+            } else {
+                const QString name = QStringLiteral("lang%1.ini").arg(i);
+                fx.env->writeFile("home/" + name, "[language]\r\nclearlist=" + captions[i].toUtf8() + "\r\n");
+                c.File1->Refresh();
+                const int row = int(c.File1->items().indexOf(name));
+                QVERIFY(row >= 0);
+                c.File1->setListIndex(row);
+                c.Command1_Click();
+            }
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+            const QString shown = captions[i].isEmpty() ? QStringLiteral("Clearlist") : captions[i];
+            QCOMPARE(d.Label2->text(), shown);
+            const int textEnd = d.Label2->x() + d.Label2->fontMetrics().horizontalAdvance(shown);
+            QVERIFY2(d.option1->x() > textEnd, qPrintable(QStringLiteral("the box at %1 covers \"%2\", which ends at %3")
+                                                              .arg(d.option1->x())
+                                                              .arg(shown)
+                                                              .arg(textEnd)));
+        }
+        const QRect changed = d.option1->geometry();
+        const QString last = d.Label2->text();
+        SingleWindow<Form2>::release();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        Form2& again = Form2::instance();
+        again.show();
+        QCOMPARE(again.Label2->text(), last);
+        QCOMPARE(changed, again.option1->geometry());
+    }
+
     void addItemsOpensTheDialogModally()
     {
         Form1& f = fresh();
@@ -582,6 +699,20 @@ private slots:
         QCOMPARE(d.LS->ListCount(), 0);
         d.Command4_Click();  // nothing selected: nothing happens
         QVERIFY(Dialogs::shown().isEmpty());
+    }
+
+    // The shortcut list is the user's own names: one that begins with "." is listed like any other,
+    // though the file lists beside it show no hidden files.
+    void aShortcutNamedWithALeadingDot()
+    {
+        fresh();
+        const QString a = folderOfWavs("music/a", {"1.wav", ".2.wav"});
+        Form2& d = dialogAt(a);
+        Dialogs::answer(".fav");
+        d.Command3_Click();
+        QCOMPARE(d.LK->items(), QStringList{".fav"});
+        QCOMPARE(d.LS->items(), QStringList{a});
+        QCOMPARE(d.ff->items(), QStringList{"1.wav"});
     }
 
     void shortcutToARemovedFolder_data()

@@ -5,6 +5,7 @@
 #include "tests/player_fixture.h"
 
 #include <QMouseEvent>
+#include <QScrollBar>
 #include <QStandardPaths>
 
 namespace {
@@ -112,6 +113,43 @@ private slots:
         e.List2->setListIndex(2);
         QCOMPARE(e.List2->ListIndex(), 2);
         QCOMPARE(e.List1->ListIndex(), -1);
+    }
+
+    // Both lists scroll sideways as far as the widest value and 30 pixels more, so that a long note
+    // beside a long value can be brought into view to its last letter.
+    void horizontalScrolling_data()
+    {
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<QString>("noteText");
+        QTest::newRow("long value, long note")
+            << QStringLiteral("/m/") + QString(160, QLatin1Char('v')) + QStringLiteral(".wav,12")
+            << QStringLiteral("a note ").repeated(12) + QStringLiteral("END");
+        QTest::newRow("short value, long note") << "/m/1.wav,1" << QStringLiteral("a note ").repeated(12);
+    }
+    void horizontalScrolling()
+    {
+        QFETCH(QString, value);
+        QFETCH(QString, noteText);
+        Form1& f = fx.fresh();
+        fillSlots();
+        set(b(7), value);
+        set(note(7), noteText);
+        ListEdit& e = open(f);
+        QVERIFY(QTest::qWaitForWindowExposed(&e));
+        QCOMPARE(e.List2->items()[7], noteText);
+        int widest = 0;
+        for (const QString& v : e.List1->items())
+            widest = qMax(widest, e.List1->fontMetrics().horizontalAdvance(v));
+        for (ListBox* list : {e.List1, e.List2}) {
+            const int reach = qMax(0, widest + 30 - list->viewport()->width());
+            QTRY_COMPARE(list->horizontalScrollBar()->maximum(), reach);
+        }
+        // Scrolled to the end, the note's last letter stands inside the notes list when the values are
+        // wider than it.
+        e.List2->horizontalScrollBar()->setValue(e.List2->horizontalScrollBar()->maximum());
+        const int noteEnd = e.List2->visualRect(e.List2->model()->index(7, 0)).left() +
+                            e.List2->fontMetrics().horizontalAdvance(noteText);
+        QCOMPARE(noteEnd <= e.List2->viewport()->width(), widest >= e.List2->fontMetrics().horizontalAdvance(noteText));
     }
 
     void deleteRowThreeThenOK()

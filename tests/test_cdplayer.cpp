@@ -9,6 +9,7 @@
 #include "tests/support/cdimage.h"
 
 #include <QDir>
+#include <QWheelEvent>
 
 namespace {
 
@@ -274,6 +275,7 @@ private slots:
         QTest::addColumn<QString>("how");
         QTest::newRow("dragged") << "drag";
         QTest::newRow("a key") << "key";
+        QTest::newRow("the wheel") << "wheel";
     }
 
     void sliderSeeks()
@@ -289,9 +291,18 @@ private slots:
             f.SS->setSliderDown(true);
             f.SS->setSliderPosition(5);
             f.SS->setSliderDown(false);
-        } else {
+        } else if (how == "key") {
             f.SS->setValue(4);
             QTest::keyClick(f.SS, Qt::Key_Right);
+            QVERIFY(waitFor([&] { return log.sent.contains("play song"); }, 2000));
+        } else {
+            // One notch away from the user moves the thumb by the wheel's lines.
+            f.SS->setValue(5 - QApplication::wheelScrollLines());
+            const QPointF at(f.SS->width() / 2.0, f.SS->height() / 2.0);
+            QWheelEvent notch(at, f.SS->mapToGlobal(at), QPoint(), QPoint(0, 120), Qt::NoButton, Qt::NoModifier,
+                              Qt::NoScrollPhase, false);
+            QCoreApplication::sendEvent(f.SS, &notch);
+            QCOMPARE(f.SS->value(), 5);
             QVERIFY(waitFor([&] { return log.sent.contains("play song"); }, 2000));
         }
         QCOMPARE(log.take(), (QStringList{"status song current track", "status song position track 2", "pause song",

@@ -7,6 +7,8 @@
 #include "tests/player_fixture.h"
 
 #include <QDir>
+#include <QRegularExpression>
+#include <QScopeGuard>
 #include <QScrollBar>
 #include <algorithm>
 #include <QDragEnterEvent>
@@ -243,6 +245,24 @@ private slots:
         QCOMPARE(f.List2->horizontalScrollBar()->maximum(), 0);
     }
 
+    // The list was made wide for a long row; once cleared, a short row dropped in shows no scroll bar.
+    void clearItemsForgetsTheWidth()
+    {
+        Form1& f = shown();
+        PlayerFixture::add(f, {"/m/a.wav", "/m/a very long name that needs a horizontal scroll bar to be read whole.wav"});
+        Form2::instance().ha();
+        QCoreApplication::processEvents();
+        QVERIFY(f.List2->horizontalScrollBar()->isVisible());
+        f.ci->trigger();
+        const QString shortName = wav(QStringLiteral("b.wav"), 1.0);
+        const QPoint onList = f.List2->mapTo(&f, f.List2->rect().center());
+        QVERIFY(dropOn(f, onList, {QUrl::fromLocalFile(shortName)}));
+        QCOMPARE(f.List2->items(), QStringList{QStringLiteral("01- b.wav")});
+        QCoreApplication::processEvents();
+        QVERIFY(!f.List2->horizontalScrollBar()->isVisible());
+        QCOMPARE(f.List2->horizontalScrollBar()->maximum(), 0);
+    }
+
     void removeKeepsTheNumbers()
     {
         Form1& f = fx.fresh();
@@ -323,6 +343,90 @@ private slots:
         QCOMPARE(log.starts[0].second.size(), 1);
         QCOMPARE(QUrl(log.starts[0].second[0]).toLocalFile(), QFileInfo(fx.env->path(folder)).absoluteFilePath());
         QVERIFY(Dialogs::shown().isEmpty());
+    }
+
+    // Programs the desktop may lack, on a PATH of the test's own: `programs` are shell scripts that
+    // write their arguments to a file named after them ("works"), or files the system cannot run
+    // ("broken"). The caller puts PATH back.
+    void programsOnly(const QStringList& programs, const QString& kind)
+    {
+        const QString bin = fx.env->path("bin");
+        QDir().mkpath(bin);
+        for (const QString& name : programs) {
+            const QByteArray body = kind == "works" ? "#!/bin/sh\nprintf '%s\\n' \"$@\" > \"$0.args\"\n" : QByteArray("\x7f\x01garbage");
+            const QString path = fx.env->writeFile("bin/" + name, body);
+            QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        }
+        qputenv("PATH", QFile::encodeName(bin));
+    }
+
+    // Volume, from the main window and from the compact player, says what is missing when no mixer
+    // starts: one message each time.
+    void volumeWithoutAMixerIsTold_data()
+    {
+        QTest::addColumn<QString>("road");
+        QTest::addColumn<QStringList>("programs");
+        QTest::addColumn<QString>("told");
+        for (const char* road : {"main", "compact"}) {
+            QTest::addRow("%s, no mixer", road) << road << QStringList() << "No volume mixer was found";
+            QTest::addRow("%s, a mixer that cannot run", road)
+                << road << QStringList{"kmix"} << "could not be started";
+        }
+    }
+    void volumeWithoutAMixerIsTold()
+    {
+        QFETCH(QString, road);
+        QFETCH(QStringList, programs);
+        QFETCH(QString, told);
+        Form1& f = fx.fresh();
+        const QByteArray oldPath = qgetenv("PATH");
+        const auto restore = qScopeGuard([&] { qputenv("PATH", oldPath); });
+        programsOnly(programs, "broken");
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("^Shell: (no volume mixer found|could not start .*)$"));
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("^Shell: (no volume mixer found|could not start .*)$"));
+        for (int times = 1; times <= 2; ++times) {
+            if (road == "main")
+                f.vol->Click();
+            else
+                pellum::instance().Image2_Click();
+            QCOMPARE(Dialogs::shown().size(), times);
+            QVERIFY2(Dialogs::shown().last().text.contains(told), qPrintable(Dialogs::shown().last().text));
+        }
+    }
+
+    // Locate with no file manager on the system says so, naming the folder; with one, it shows the folder
+    // and says nothing.
+    void locateWithoutAFileManager_data()
+    {
+        QTest::addColumn<QStringList>("programs");
+        QTest::addColumn<QString>("told");  // empty: the file manager got the folder
+        QTest::newRow("none") << QStringList() << "No file manager was found to show";
+        QTest::newRow("a file manager") << QStringList{"pcmanfm"} << "";
+    }
+    void locateWithoutAFileManager()
+    {
+        QFETCH(QStringList, programs);
+        QFETCH(QString, told);
+        Form1& f = fx.fresh();
+        const QString folder = fx.env->path("Live set");
+        QDir().mkpath(folder);
+        const QByteArray oldPath = qgetenv("PATH");
+        const auto restore = qScopeGuard([&] { qputenv("PATH", oldPath); });
+        programsOnly(programs, "works");
+        if (!told.isEmpty())
+            QTest::ignoreMessage(QtWarningMsg, "Shell: no file manager found");
+        PlayerFixture::add(f, {folder + "/a.wav"});
+        f.markedIndex = 0;
+        f.loc->trigger();
+        if (told.isEmpty()) {
+            QVERIFY(Dialogs::shown().isEmpty());
+            const QString args = fx.env->path("bin/pcmanfm.args");
+            QVERIFY(waitFor([&] { return QFileInfo(args).size() > 0; }));
+            QCOMPARE(fx.env->readFile(args), (folder + "\n").toUtf8());
+            return;
+        }
+        QCOMPARE(Dialogs::shown().size(), 1);
+        QVERIFY2(Dialogs::shown()[0].text.startsWith(told + " " + folder), qPrintable(Dialogs::shown()[0].text));
     }
 
     void locateAtTheRootAndOnAMissingFolder()
@@ -424,15 +528,18 @@ private slots:
 
     void dropRefused_data()
     {
+        // Files that could be dropped are taken in wherever the drag enters; the place is refused.
         QTest::addColumn<QString>("what");
-        QTest::newRow("an address, not a file") << "address";
-        QTest::newRow("no file list") << "text";
-        QTest::newRow("move only") << "move";
-        QTest::newRow("over the seek bar") << "elsewhere";
+        QTest::addColumn<bool>("entered");
+        QTest::newRow("an address, not a file") << "address" << false;
+        QTest::newRow("no file list") << "text" << false;
+        QTest::newRow("move only") << "move" << false;
+        QTest::newRow("over the seek bar") << "elsewhere" << true;
     }
     void dropRefused()
     {
         QFETCH(QString, what);
+        QFETCH(bool, entered);
         Form1& f = fx.fresh();
         const QString song = wav("s.wav");
         QMimeData data;
@@ -446,7 +553,10 @@ private slots:
         const Qt::DropActions actions = what == "move" ? Qt::MoveAction : Qt::CopyAction;
         QDragEnterEvent enter(at, actions, &data, Qt::NoButton, Qt::NoModifier);
         QCoreApplication::sendEvent(&f, &enter);
-        QVERIFY(!enter.isAccepted());
+        QCOMPARE(enter.isAccepted(), entered);
+        QDragMoveEvent move(at, actions, &data, Qt::NoButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(&f, &move);
+        QVERIFY(!move.isAccepted());
         QDropEvent drop(QPointF(at), actions, &data, Qt::NoButton, Qt::NoModifier);
         QCoreApplication::sendEvent(&f, &drop);
         QCOMPARE(f.List1->ListCount(), 0);

@@ -427,6 +427,50 @@ private slots:
         QCOMPARE(fx.env->readFile(ProgramFolder::file("afore.pellum")), (paths.join("\r\n") + "\r\n").toUtf8());
     }
 
+    // A row whose file is missing, passed over in the middle of the list while the next row plays, is
+    // named in the status text, once, whether the user clicked it or the advance came to it; so are the
+    // rows passed over with it.
+    void passedOverRowsAreNamed_data()
+    {
+        QTest::addColumn<QStringList>("rows");
+        QTest::addColumn<bool>("click");  // the user clicks row 0; else row 0 plays to its end
+        QTest::addColumn<int>("plays");
+        QTest::newRow("clicked") << QStringList{"gone", "ok"} << true << 1;
+        QTest::newRow("two clicked through") << QStringList{"gone", "gone", "ok"} << true << 2;
+        QTest::newRow("the advance") << QStringList{"short", "gone", "ok"} << false << 2;
+        QTest::newRow("the advance, two") << QStringList{"short", "gone", "gone", "ok"} << false << 3;
+    }
+    void passedOverRowsAreNamed()
+    {
+        QFETCH(QStringList, rows);
+        QFETCH(bool, click);
+        QFETCH(int, plays);
+        Form1& f = fx.fresh();
+        f.show();
+        QStringList paths, gone;
+        for (int i = 0; i < rows.size(); ++i) {
+            const QString name = QStringLiteral("r%1.wav").arg(i);
+            paths << (rows[i] == "gone" ? fx.env->path("unplugged/" + name)
+                                        : writeWav(fx.env->path(name), rows[i] == "short" ? 0.2 : 5.0));
+            if (rows[i] == "gone")
+                gone << paths.last();
+        }
+        PlayerFixture::add(f, paths);
+        if (click)
+            QTest::mouseClick(f.List2->viewport(), Qt::LeftButton, {},
+                              f.List2->visualRect(f.List2->model()->index(0, 0)).center());
+        else
+            f.List2->setListIndex(0);
+        QVERIFY(waitFor([&] { return f.mp->FileName() == paths[plays] && f.mp->PlayState() == 2; }));
+        // The status timer's ticks keep the notice while the next row plays.
+        QTest::qWait(300);
+        const QString status = f.Label5->text();
+        QVERIFY2(status.startsWith("File not found, passed over:"), qPrintable(status));
+        for (const QString& g : gone)
+            QCOMPARE(status.count(g), 1);
+        QCOMPARE(f.List1->items(), paths);
+    }
+
     void endOfItemPassesOverMissingRows_data()
     {
         QTest::addColumn<bool>("repeat");

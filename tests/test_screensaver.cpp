@@ -314,8 +314,12 @@ private slots:
         QTest::newRow("a text file") << QStringList{"notes.txt"};
         QTest::newRow("garbage named as a picture") << QStringList{"broken.jpg"};
         QTest::newRow("a picture and garbage") << QStringList{"good.png", "broken.jpg"};
+        // A hidden file is none of the folder's pictures, though it is one.
+        QTest::newRow("a hidden picture") << QStringList{".hidden.png"};
+        QTest::newRow("a picture and a hidden one") << QStringList{"good.png", ".hidden.png"};
     }
-    // A file that is no picture ends its tick quietly, with no change on screen.
+    // A file that is no picture ends its tick quietly, with no change on screen; a hidden picture is
+    // never drawn.
     void filesThatAreNoPictures()
     {
         QFETCH(QStringList, files);
@@ -324,8 +328,9 @@ private slots:
         QDir().mkpath(folder);
         const QImage good = stripes({16, 12}, qRgb(1, 100, 1), qRgb(100, 1, 1));
         for (const QString& name : files)
-            name == "good.png" ? (void)picture("mixed/good.png", good)
-                               : (void)fx.env->writeFile("mixed/" + name, "this is no picture\n");
+            name == "good.png"      ? (void)picture("mixed/good.png", good)
+            : name.startsWith('.') ? (void)picture("mixed/" + name, stripes({16, 12}, qRgb(200, 200, 0), qRgb(0, 0, 90)))
+                                   : (void)fx.env->writeFile("mixed/" + name, "this is no picture\n");
         SCR1& s = saverOn(folder, 5);
         QSet<QString> shown;
         for (int i = 0; i < 40; ++i) {

@@ -131,6 +131,7 @@ private slots:
     {
         QDir().mkpath(c + "/pics");
         picture(c + "/pics/a.jpg", {20, 20});
+        picture(c + "/pics/.thumbnail.jpg", {20, 20});  // hidden: no row
         Shower& s = open(c + "/pics");
         QCOMPARE(s.File1->items(), QStringList{"a.jpg"});
         s.Command2->click();

@@ -19,6 +19,12 @@ void FileListBox::setPattern(const QString& pattern)
     Refresh();
 }
 
+void FileListBox::setShowHidden(bool on)
+{
+    showHidden_ = on;
+    Refresh();
+}
+
 void FileListBox::Refresh()
 {
     Clear();
@@ -26,7 +32,8 @@ void FileListBox::Refresh()
         return;
     // Patterns match without regard to case, as the names of files written elsewhere need. Names in
     // other bytes than UTF-8 are listed too, and their paths open by those bytes.
-    AddItems(FolderEntries::files(path_, pattern_.split(QLatin1Char(';'), Qt::SkipEmptyParts)));
+    AddItems(FolderEntries::files(path_, pattern_.split(QLatin1Char(';'), Qt::SkipEmptyParts),
+                                  showHidden_ ? FolderEntries::Hidden::Listed : FolderEntries::Hidden::Left));
 }
 
 void FileListBox::setMultiSelect(bool on)

@@ -11,6 +11,9 @@ public:
     void setPath(const QString& folder);
     QString Pattern() const { return pattern_; }
     void setPattern(const QString& pattern);
+    // Whether hidden files (a name beginning with ".") are rows too; a file list shows none by default.
+    bool ShowHidden() const { return showHidden_; }
+    void setShowHidden(bool on);
     // The selected file's name, or the empty text. With several rows selectable, the name of the row
     // last clicked (the focus row).
     QString FileName() const { return List(multiSelect_ ? FocusIndex() : ListIndex()); }
@@ -36,5 +39,6 @@ protected:
 private:
     QString path_;
     QString pattern_ = QStringLiteral("*");
+    bool showHidden_ = false;
     bool multiSelect_ = false;
 };

@@ -76,7 +76,7 @@ bool openDocument(const QString& pathOrAddress)
     return openUrl(QUrl::fromLocalFile(path));
 }
 
-bool startMixer()
+bool startMixer(QString* why)
 {
     struct Mixer {
         const char* program;
@@ -89,16 +89,26 @@ bool startMixer()
         {"kmix", {}},
         {"xfce4-mixer", {}},
     };
+    auto started = [why](const QString& exe, const QStringList& args) {
+        if (start(exe, args))
+            return true;
+        if (why)
+            *why = QStringLiteral("The volume mixer ") + exe + QStringLiteral(" could not be started.");
+        return false;
+    };
     for (const Mixer& m : mixers) {
         const QString exe = find(QString::fromLatin1(m.program));
         if (!exe.isEmpty())
-            return start(exe, m.args);
+            return started(exe, m.args);
     }
     const QString terminal = find(QStringLiteral("x-terminal-emulator"));
     const QString alsamixer = find(QStringLiteral("alsamixer"));
     if (!terminal.isEmpty() && !alsamixer.isEmpty())
-        return start(terminal, {QStringLiteral("-e"), alsamixer});
+        return started(terminal, {QStringLiteral("-e"), alsamixer});
     qWarning("Shell: no volume mixer found");
+    if (why)
+        *why = QStringLiteral("No volume mixer was found (pavucontrol, gnome-control-center, pavucontrol-qt, kmix, "
+                              "xfce4-mixer, or alsamixer with a terminal).");
     return false;
 }
 
@@ -119,6 +129,30 @@ bool startTextEditor(const QString& file, bool maximised)
     return openDocument(path);
 }
 
-bool openFileManager(const QString& folder) { return openDocument(folder); }
+bool openFileManager(const QString& folder, QString* why)
+{
+    auto fail = [why](const QString& text) {
+        if (why)
+            *why = text;
+        return false;
+    };
+    if (!TextFile::isFolder(folder))
+        return fail(QStringLiteral("The folder ") + folder + QStringLiteral(" is not there."));
+    // The desktop's opener shows a folder in the file manager the user chose (a test's launcher stands in
+    // for the desktop).
+    if (testLauncher() || !find(QStringLiteral("xdg-open")).isEmpty())
+        return openDocument(folder) ||
+               fail(QStringLiteral("The file manager could not be started to show ") + folder + QLatin1Char('.'));
+    const QString path = QFileInfo(folder).absoluteFilePath();
+    for (const char* name : {"nautilus", "dolphin", "thunar", "nemo", "caja", "pcmanfm", "pcmanfm-qt"}) {
+        const QString exe = find(QString::fromLatin1(name));
+        if (!exe.isEmpty())
+            return start(exe, {path}) ||
+                   fail(QStringLiteral("The file manager ") + exe + QStringLiteral(" could not be started."));
+    }
+    qWarning("Shell: no file manager found");
+    return fail(QStringLiteral("No file manager was found to show ") + folder +
+                QStringLiteral(" (xdg-open, nautilus, dolphin, thunar, nemo, caja or pcmanfm)."));
+}
 
 }  // namespace Shell

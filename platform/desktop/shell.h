@@ -13,16 +13,18 @@ namespace Shell {
 bool openDocument(const QString& pathOrAddress);
 
 // Starts the desktop's volume mixer: the first found of pavucontrol, gnome-control-center (sound page),
-// pavucontrol-qt, kmix, xfce4-mixer; else alsamixer in a terminal.
-bool startMixer();
+// pavucontrol-qt, kmix, xfce4-mixer; else alsamixer in a terminal. On failure `why` says, for the user,
+// what is missing or could not be started.
+bool startMixer(QString* why = nullptr);
 
 // Opens `file` in the first found of the usual desktop text editors; else with the default program for
 // the file. Editors offer no common way to open maximised, so `maximised` leaves the window state to the
 // editor.
 bool startTextEditor(const QString& file, bool maximised = false);
 
-// Shows `folder` in the desktop's file manager.
-bool openFileManager(const QString& folder);
+// Shows `folder` in the desktop's file manager: through the desktop's opener (xdg-open), else the first
+// found of the usual file managers. On failure `why` says, for the user, what is missing.
+bool openFileManager(const QString& folder, QString* why = nullptr);
 
 // Starts `program` with `args`, detached. Returns whether it started; a failure is logged.
 bool start(const QString& program, const QStringList& args);

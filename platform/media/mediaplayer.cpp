@@ -53,7 +53,10 @@ MediaPlayer::MediaPlayer(QWidget* parent)
         if (reason == QLatin1String("eof"))
             emit EndOfStream(0);
     });
-    connect(engine_, &MpvEngine::propertiesChanged, this, &MediaPlayer::stateChanged);
+    connect(engine_, &MpvEngine::propertiesChanged, this, [this] {
+        applyDisplaySize();  // the tracks may have just become known
+        emit stateChanged();
+    });
 }
 
 MediaPlayer::~MediaPlayer()
@@ -128,12 +131,21 @@ void MediaPlayer::setDisplaySize(int size)
     if (size == displaySize_)
         return;
     displaySize_ = size;
+    applyDisplaySize();
+}
+
+// Full screen is for a clip with a picture: a clip of sound only stays in the window, where its backdrop
+// shows. While a new clip opens and its tracks are not known yet, what shows stays as it is; once they
+// are, the picture goes full screen, or the screen is given back for a clip of sound only.
+void MediaPlayer::applyDisplaySize()
+{
     if (MpvEngine::nullOutput())
         return;
-    if (size == 3 && !fileName_.isEmpty())
-        enterFullScreen();
-    else
+    const std::optional<bool> video = HasVideo();
+    if (displaySize_ != 3 || fileName_.isEmpty() || video == false)
         leaveFullScreen();
+    else if (video == true && !engine_->idle())  // not for a clip that has ended
+        enterFullScreen();
 }
 
 bool MediaPlayer::isFullScreen() const { return fullScreen_ && view_->parentWidget() == fullScreen_; }
@@ -146,7 +158,6 @@ void MediaPlayer::enterFullScreen()
     if (!fullScreen_) {
         fullScreen_ = new QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint);
         fullScreen_->setObjectName(QStringLiteral("mpFullScreen"));
-        fullScreen_->setWindowTitle(window()->windowTitle());
         auto* layout = new QVBoxLayout(fullScreen_);
         layout->setContentsMargins(0, 0, 0, 0);
         auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), fullScreen_);
@@ -154,6 +165,10 @@ void MediaPlayer::enterFullScreen()
     }
     if (isFullScreen())
         return;
+    // The full-screen window bears the title of the window the control sits in, and follows it from item
+    // to item.
+    window()->installEventFilter(this);
+    fullScreen_->setWindowTitle(window()->windowTitle());
     fullScreen_->winId();  // the view's window needs a native parent to move into
     fullScreen_->layout()->addWidget(view_);
     view_->show();
@@ -167,13 +182,20 @@ void MediaPlayer::enterFullScreen()
 
 void MediaPlayer::waitForFullScreenPicture(int ms)
 {
-    if (!isFullScreen())
-        return;
+    if (MpvEngine::nullOutput())
+        return;  // nothing goes full screen
     QElapsedTimer clock;
     clock.start();
     QImage last;
     while (clock.elapsed() < ms) {
         QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        if (!isFullScreen()) {
+            // A clip still opening goes full screen once its tracks show it has a picture.
+            if (displaySize_ != 3 || fileName_.isEmpty() || HasVideo().has_value())
+                return;
+            QThread::msleep(5);
+            continue;
+        }
         if (!fullScreen_->windowHandle() || !fullScreen_->windowHandle()->isExposed()) {
             QThread::msleep(5);
             continue;
@@ -311,6 +333,8 @@ void MediaPlayer::ShowDialog(int kind)
 
 bool MediaPlayer::eventFilter(QObject* watched, QEvent* event)
 {
+    if (event->type() == QEvent::WindowTitleChange && watched == window() && fullScreen_)
+        fullScreen_->setWindowTitle(window()->windowTitle());
     if (watched == view_) {
         if (event->type() == QEvent::MouseMove) {
             auto* m = static_cast<QMouseEvent*>(event);

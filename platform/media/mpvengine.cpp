@@ -3,11 +3,15 @@
 #include "platform/media/mediaaddress.h"
 #include "platform/textfile.h"
 
+#include <QCoreApplication>
 #include <QGuiApplication>
+#include <QtGui/qguiapplication_platform.h>
 #include <QMetaObject>
 #include <clocale>
+#include <cstdlib>
 #include <utility>
 #include <mpv/client.h>
+#include <xcb/xcb.h>
 
 namespace {
 
@@ -17,7 +21,7 @@ constexpr quint64 kOpenHook = 1;
 constexpr int kMaxListDepth = 8;
 constexpr quint64 kTracksTag = quint64(1) << 41;
 
-enum Observed : uint64_t { TimePos = 1, Duration, Pause, IdleActive, Speed, Buffering, CacheSpeed, Metadata, VolumeProp, PathProp, OsdSize };
+enum Observed : uint64_t { TimePos = 1, Duration, Pause, IdleActive, Speed, Buffering, CacheSpeed, Metadata, VolumeProp, PathProp, OsdSize, CurrentVo };
 
 QVariant nodeToVariant(const mpv_node* n)
 {
@@ -42,25 +46,17 @@ QVariant nodeToVariant(const mpv_node* n)
     }
 }
 
-}  // namespace
 
-bool MpvEngine::nullOutput()
-{
-    if (qEnvironmentVariable("PELLUM_NULL_OUTPUT") == QLatin1String("1"))
-        return true;
-    const QString p = QGuiApplication::platformName();
-    return p == QLatin1String("offscreen") || p == QLatin1String("minimal") || p.isEmpty();
-}
+bool nullAudio() { return qEnvironmentVariable("PELLUM_NULL_AUDIO") == QLatin1String("1"); }
 
-MpvEngine::MpvEngine(QObject* parent) : QObject(parent)
+// An mpv handle with the options every engine runs with, initialised; nullptr when mpv cannot start.
+mpv_handle* newHandle(bool nullVideo, bool nullAudio)
 {
-    std::setlocale(LC_NUMERIC, "C");
-    handle_ = mpv_create();
-    if (!handle_) {
+    mpv_handle* h = mpv_create();
+    if (!h) {
         qWarning("PellumPlayer: the mpv engine could not be created");
-        return;
+        return nullptr;
     }
-    const bool null = nullOutput();
     const char* opts[][2] = {
         {"idle", "yes"},          {"gapless-audio", "no"},       {"audio-fallback-to-null", "yes"},
         {"keep-open", "no"},      {"input-default-bindings", "no"}, {"input-vo-keyboard", "no"},
@@ -73,16 +69,72 @@ MpvEngine::MpvEngine(QObject* parent) : QObject(parent)
         {"input-cursor", "no"},   {"cursor-autohide", "no"},
     };
     for (const auto& o : opts)
-        mpv_set_option_string(handle_, o[0], o[1]);
+        mpv_set_option_string(h, o[0], o[1]);
     // PELLUM_NULL_AUDIO=1 keeps the video on the display and sends the sound nowhere (the X test lane).
-    if (null || qEnvironmentVariable("PELLUM_NULL_AUDIO") == QLatin1String("1"))
-        mpv_set_option_string(handle_, "ao", "null");
-    if (mpv_initialize(handle_) < 0) {
+    if (nullVideo || nullAudio)
+        mpv_set_option_string(h, "ao", "null");
+    if (mpv_initialize(h) < 0) {
         qWarning("PellumPlayer: the mpv engine could not be started");
-        mpv_terminate_destroy(handle_);
-        handle_ = nullptr;
-        return;
+        mpv_terminate_destroy(h);
+        return nullptr;
     }
+    return h;
+}
+
+
+}  // namespace
+
+bool MpvEngine::nullOutput()
+{
+    if (qEnvironmentVariable("PELLUM_NULL_OUTPUT") == QLatin1String("1"))
+        return true;
+    const QString p = QGuiApplication::platformName();
+    return p == QLatin1String("offscreen") || p == QLatin1String("minimal") || p.isEmpty();
+}
+
+QString MpvEngine::videoOutputFor(const QStringList& extensions)
+{
+    // Rendering on a device: DRI3 or DRI2 (Mesa's drivers, also under XWayland), NV-GLX (NVIDIA's).
+    for (const char* device : {"DRI3", "DRI2", "NV-GLX"})
+        if (extensions.contains(QLatin1String(device)))
+            return QStringLiteral("gpu,x11");
+    return QStringLiteral("x11");
+}
+
+QString MpvEngine::videoOutput()
+{
+    static const QString chosen = [] {
+        const QString named = qEnvironmentVariable("PELLUM_VIDEO_OUTPUT");
+        if (named == QLatin1String("gpu") || named == QLatin1String("x11"))
+            return named;
+        // Only the extensions that decide are asked for, and no OpenGL is started: all the questions go
+        // out before the first answer is read, so the choice costs one round trip to the server.
+        QStringList offered;
+        const auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+        if (xcb_connection_t* c = x11 ? x11->connection() : nullptr) {
+            const QList<QByteArray> names{"DRI3", "DRI2", "NV-GLX"};
+            QList<xcb_query_extension_cookie_t> asked;
+            for (const QByteArray& n : names)
+                asked.append(xcb_query_extension(c, uint16_t(n.size()), n.constData()));
+            for (int i = 0; i < names.size(); ++i)
+                if (xcb_query_extension_reply_t* r = xcb_query_extension_reply(c, asked[i], nullptr)) {
+                    if (r->present)
+                        offered.append(QString::fromLatin1(names[i]));
+                    free(r);
+                }
+        }
+        return videoOutputFor(offered);
+    }();
+    return chosen;
+}
+
+MpvEngine::MpvEngine(QObject* parent) : QObject(parent)
+{
+    std::setlocale(LC_NUMERIC, "C");
+    const bool nullVideo = nullOutput(), audio = nullAudio();
+    handle_ = newHandle(nullVideo, audio);
+    if (!handle_)
+        return;
     mpv_observe_property(handle_, TimePos, "time-pos", MPV_FORMAT_DOUBLE);
     mpv_observe_property(handle_, Duration, "duration", MPV_FORMAT_DOUBLE);
     mpv_observe_property(handle_, Pause, "pause", MPV_FORMAT_FLAG);
@@ -95,6 +147,7 @@ MpvEngine::MpvEngine(QObject* parent) : QObject(parent)
     mpv_observe_property(handle_, PathProp, "path", MPV_FORMAT_STRING);
     mpv_hook_add(handle_, kOpenHook, "on_load", 0);
     mpv_observe_property(handle_, OsdSize, "osd-dimensions", MPV_FORMAT_NODE);
+    mpv_observe_property(handle_, CurrentVo, "current-vo", MPV_FORMAT_STRING);
     mpv_set_wakeup_callback(
         handle_,
         [](void* self) {
@@ -117,6 +170,12 @@ void MpvEngine::setWindowId(quintptr wid, const QString& vo)
         return;
     const qlonglong id = qlonglong(wid);
     mpv_set_property_async(handle_, 0, "wid", MPV_FORMAT_INT64, const_cast<qlonglong*>(&id));
+    // An output named for this run is used also where OpenGL renders in software.
+    if (qEnvironmentVariable("PELLUM_VIDEO_OUTPUT") == QLatin1String("gpu"))
+        setProperty("gpu-sw", QStringLiteral("yes"));
+    // The window is an X window: OpenGL comes through EGL or GLX on it, never from a Wayland surface
+    // of mpv's own.
+    setProperty("gpu-context", QStringLiteral("x11egl,x11"));
     setProperty("vo", vo);
 }
 
@@ -338,6 +397,7 @@ void MpvEngine::handle(mpv_event* e)
                 timePos_ = *static_cast<double*>(p->data);
             break;
         case PathProp: path_ = has ? QString::fromUtf8(*static_cast<char**>(p->data)) : QString(); break;
+        case CurrentVo: outputInUse_ = has ? QString::fromUtf8(*static_cast<char**>(p->data)) : QString(); break;
         case OsdSize: {
             const QVariantMap d = has ? nodeToVariant(static_cast<mpv_node*>(p->data)).toMap() : QVariantMap();
             outputSize_ = QSize(d.value(QStringLiteral("w")).toInt(), d.value(QStringLiteral("h")).toInt());

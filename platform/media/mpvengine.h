@@ -23,6 +23,14 @@ public:
     bool isValid() const { return handle_ != nullptr; }
     // The video output chosen for this process: "null" with no display or when PELLUM_NULL_OUTPUT=1.
     static bool nullOutput();
+    // The output that draws into native windows on this display, decided once per run: mpv's `gpu`
+    // output (with `x11` behind it, should OpenGL fail) where the X server renders on a graphics device,
+    // `x11` where it does not. PELLUM_VIDEO_OUTPUT=gpu or =x11 names one instead (gpu then also
+    // where OpenGL renders in software).
+    static QString videoOutput();
+    // The choice for an X server that offers `extensions`. A server without a device (Xvfb) renders
+    // OpenGL in software, where `gpu` only costs time before the first frame.
+    static QString videoOutputFor(const QStringList& extensions);
 
     // Gives mpv a native window to draw into (before the first file is loaded).
     void setWindowId(quintptr wid, const QString& vo);
@@ -59,6 +67,8 @@ public:
     std::optional<bool> hasVideo() const { return hasVideo_; }
     // The size in pixels the video output last drew at (empty with no video output).
     QSize outputSize() const { return outputSize_; }
+    // The video output drawing the picture ("gpu", "x11"), empty while none is.
+    QString videoOutputInUse() const { return outputInUse_; }
 
 signals:
     void fileStarted();
@@ -92,6 +102,7 @@ private:
     bool loaded_ = false;
     std::optional<bool> hasVideo_;
     QSize outputSize_;
+    QString outputInUse_;
     double pendingSeek_ = -1;      // a seek asked for while the clip was opening
     QString path_;
     double timePos_ = 0;

@@ -54,6 +54,7 @@ RealAudio::RealAudio(const QString& console, Part part, QWidget* parent)
     : QWidget(parent), consoleName_(console), part_(part), console_(&RealAudio::console(console))
 {
     ++console_->instances;
+    setAttribute(Qt::WA_StyledBackground);  // a background given by a style sheet is painted
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     if (part == ImageWindow) {
@@ -85,7 +86,9 @@ RealAudio::RealAudio(const QString& console, Part part, QWidget* parent)
 
 RealAudio::~RealAudio()
 {
-    if (--console_->instances == 0)
+    // The engine draws into the picture's window, which goes with this instance: it goes first.
+    const bool picture = part_ == ImageWindow && console_->picture && console_->picture->parent() == this;
+    if (--console_->instances == 0 || picture)
         console_->engine.reset();
 }
 

@@ -40,7 +40,7 @@ void VideoView::attach(MpvEngine& engine)
         w->setVisible(true);
         QGuiApplication::sync();
     }
-    engine.setWindowId(id, QStringLiteral("x11"));
+    engine.setWindowId(id, MpvEngine::videoOutput());
     // mpv leaves its last picture in the window when a clip ends; paint the window black again.
     connect(&engine, &MpvEngine::fileEnded, this, qOverload<>(&QWidget::update));
 }

@@ -9,6 +9,7 @@
 #include "player/frmabout.h"
 #include "player/she.h"
 #include "ui/twips.h"
+#include "ui/windowdrag.h"
 
 #include <QGuiApplication>
 #include <QResizeEvent>
@@ -70,10 +71,7 @@ Form5::Form5()
     Label1->setObjectName(QStringLiteral("Label1"));
     Label1->setFont(times);
     colours(Label1, QColor(255, 192, 192), QColor(192, 0, 0));  // &HC0C0FF on &HC0
-    Label1->pressed = [this](const QPoint&) {
-        if ((QGuiApplication::mouseButtons() & Qt::LeftButton) && windowHandle())
-            windowHandle()->startSystemMove();
-    };
+    WindowDrag::attach(Label1);
     Label3 = new SkinLabel(QStringLiteral("About"), this);
     Label3->setObjectName(QStringLiteral("Label3"));
     Label3->setFont(times);

@@ -11,6 +11,7 @@
 #include "player/she.h"
 #include "ui/design.h"
 #include "ui/twips.h"
+#include "ui/windowdrag.h"
 
 #include <QMouseEvent>
 #include <QSignalBlocker>
@@ -27,6 +28,7 @@ Form6::Form6()
     setPalette(pal);
     setAutoFillBackground(true);
     resize(Twips::toPx(5370), Twips::toPx(5700));
+    WindowDrag::attach(this);
 
     Label1 = new QLabel(QStringLiteral("Play list"), this);
     Label1->setObjectName(QStringLiteral("Label1"));
@@ -87,13 +89,6 @@ void Form6::language()
     caption(Command2, "exportlist", "ExportList");
     caption(Command3, "clearitems", "Clear List");
     caption(Command5, "additems", "Add Items");
-}
-
-void Form6::mousePressEvent(QMouseEvent* e)
-{
-    if (e->button() == Qt::LeftButton && windowHandle())
-        windowHandle()->startSystemMove();
-    VbForm::mousePressEvent(e);
 }
 
 void Form6::closeEvent(QCloseEvent* e)

@@ -40,6 +40,5 @@ signals:
 
 protected:
     void Form_Load() override;
-    void mousePressEvent(QMouseEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
 };

@@ -70,7 +70,7 @@ void ListEdit::Form_Load()
     List1->setListIndex(0);
     // Both lists scroll as far as the widest value.
     Form2::SetExtent(List1, List1->fontMetrics(), 30);
-    List2->setProperty("HorizontalExtent", Form2::Extent(List1));
+    List2->setHorizontalExtent(Form2::Extent(List1));
 }
 
 // A click on a row of either list selects the same row of the other; a row that the other list does

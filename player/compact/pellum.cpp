@@ -19,6 +19,7 @@
 #include "player/tools/form3.h"
 #include "ui/picturebox.h"
 #include "ui/twips.h"
+#include "ui/windowdrag.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -107,12 +108,7 @@ pellum::pellum()
     Picture1 = new SkinLabel(this);
     Picture1->setObjectName(QStringLiteral("Picture1"));
     Picture1->moved = [this] { HoverFlag = false; };
-    Picture1->pressed = [this](const QPoint&) {
-        if (!(QGuiApplication::mouseButtons() & Qt::LeftButton))
-            return;
-        if (QWindow* w = windowHandle())
-            w->startSystemMove();
-    };
+    WindowDrag::attach(Picture1);
 
     const QCursor pointer(QPixmap(QStringLiteral(":/compact/pointer.png")), 0, 0);
     auto label = [&](SkinLabel*& l, const char* name, const QString& text, const QRect& place, int pixelSize) {
@@ -463,7 +459,7 @@ void pellum::Image1_Click()
     soh();
 }
 
-void pellum::Image2_Click() { Shell::startMixer(); }
+void pellum::Image2_Click() { SHE::StartMixer(this); }
 
 void pellum::pb_Scroll() { mk().setCurrentPosition(pb->value()); }
 
@@ -526,10 +522,12 @@ void pellum::TTk_Timer()
     if (state == 2) {
         video.Label1->setText(QStringLiteral(" PellumPlayer@Dizoz >> ") + SHE::FileNameOf(player.FileName()));
         {
-            // The bar holds whole seconds of any length.
+            // The bar holds whole seconds of any length. While the user holds the thumb, the bar is
+            // theirs: the tick does not move it under the pointer.
             const QSignalBlocker block(pb);
             pb->setMaximum(int(qMin<double>(std::trunc(player.Duration()), INT_MAX)));
-            pb->setValue(int(qMin<double>(std::trunc(player.CurrentPosition()), INT_MAX)));
+            if (!pb->isSliderDown())
+                pb->setValue(int(qMin<double>(std::trunc(player.CurrentPosition()), INT_MAX)));
         }
         Label9->setText(sst(qRound64(player.CurrentPosition())) + QStringLiteral(" / ") +
                         sst(qRound64(player.Duration())));
@@ -682,6 +680,9 @@ void pellum::Label1_Click()
     hide();
     video.hide();
     main.mp->setFlagMember(23, false);
+    // Told where (the window's own move is taken for none when the place has not changed).
+    if (main.HandOverPlace && main.windowHandle())
+        main.windowHandle()->setPosition(*main.HandOverPlace);
     main.show();
     main.CurrentIndex = qint16(list.CurrentIndex);
     main.imf2();

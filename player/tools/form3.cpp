@@ -97,11 +97,13 @@ Form3::Form3()
     SS->setGeometry(10, 70, 222, 20);
     SS->setRange(0, 0);
     SS->installEventFilter(this);
-    // The user's moves seek; the tick's settings of the value do not.
+    // The user's moves seek; the tick's settings of the value do not. A drag seeks once, where the
+    // thumb is let go; the wheel moves the thumb with no drag, and seeks at once.
     connect(SS, &QSlider::sliderReleased, this, &Form3::SS_Change);
     connect(SS, &QSlider::actionTriggered, this, [this](int action) {
-        if (action != QAbstractSlider::SliderMove && action != QAbstractSlider::SliderNoAction)
-            QMetaObject::invokeMethod(this, &Form3::SS_Change, Qt::QueuedConnection);
+        if (action == QAbstractSlider::SliderNoAction || (action == QAbstractSlider::SliderMove && SS->isSliderDown()))
+            return;
+        QMetaObject::invokeMethod(this, &Form3::SS_Change, Qt::QueuedConnection);
     });
 
     // The button labels on the skin's plates, in the window's control order.
@@ -392,7 +394,7 @@ void Form3::Command7_Click()
 void Form3::command8_Click() { Unload(); }
 
 // A mixer that cannot be started is logged by the shell and otherwise ignored.
-void Form3::command10_Click() { Shell::startMixer(); }
+void Form3::command10_Click() { SHE::StartMixer(this); }
 
 void Form3::Label1_Click() { showMinimized(); }
 

@@ -84,13 +84,14 @@ bool Form4::SetWallpaper(const QPixmap& picture, QWidget* parent)
     const QString path = wallpaperPath();
     QString error;
     if (!saveBitmap(picture, path, &error)) {
-        Dialogs::MsgBox(QStringLiteral("The picture could not be saved to ") + path + QStringLiteral(" (") + error +
-                            QStringLiteral("), so the desktop wallpaper was not changed."),
+        Dialogs::MsgBox(SHE::LangText(QStringLiteral("wallnotsaved"),
+                                      QStringLiteral("The picture could not be saved to %1 (%2), so the desktop wallpaper was not changed."))
+                            .arg(path, error),
                         Dialogs::OKOnly, QStringLiteral("PellumPlayer"), parent);
         return false;
     }
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    QString how;
+    Screen::WallpaperReport how;
     const bool set = Screen::setDesktopWallpaper(path, &how);
     QApplication::restoreOverrideCursor();
     if (set) {
@@ -98,8 +99,10 @@ bool Form4::SetWallpaper(const QPixmap& picture, QWidget* parent)
                             QStringLiteral("!"),
                         Dialogs::OKOnly, QStringLiteral("PellumPlayer"), parent);
     } else {
-        Dialogs::MsgBox(QStringLiteral("The desktop wallpaper could not be set: ") + how +
-                            QStringLiteral(".\r\nThe picture was saved to ") + path + QStringLiteral("."),
+        Dialogs::MsgBox(SHE::LangText(QStringLiteral("wallnotset"), QStringLiteral("The desktop wallpaper could not be set: %1."))
+                                .arg(how.text(SHE::LangText)) +
+                            QStringLiteral("\r\n") +
+                            SHE::LangText(QStringLiteral("wallsavedto"), QStringLiteral("The picture was saved to %1.")).arg(path),
                         Dialogs::OKOnly, QStringLiteral("PellumPlayer"), parent);
     }
     return set;

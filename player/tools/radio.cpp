@@ -92,9 +92,12 @@ Radio::Radio()
     layout->addWidget(Command1, 4, 0);
     layout->addWidget(Command2, 4, 1);
 
-    connect(RT, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* node) {
-        if (node)
-            RT_NodeClick(node);
+    // A node is chosen by the user: a click, or the keys that select a node. The tree's own current node,
+    // which it sets to the first region when the window is activated, chooses nothing.
+    connect(RT, &QTreeWidget::itemSelectionChanged, this, [this] {
+        const QList<QTreeWidgetItem*> chosen = RT->selectedItems();
+        if (!chosen.isEmpty())
+            RT_NodeClick(chosen.first());
     });
     connect(RT, &QTreeWidget::itemClicked, this, &Radio::RT_NodeClick);
     connect(Command1, &QPushButton::clicked, this, &Radio::Command1_Click);

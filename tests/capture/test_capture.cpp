@@ -183,7 +183,7 @@ private slots:
         const QString message = Dialogs::shown()[0].text;
         if (desktop.isEmpty()) {
             // A refusal is not reported as success: the user learns why and where the picture is.
-            QVERIFY2(message.contains("could not be set") && message.contains("not known"), qPrintable(message));
+            QVERIFY2(message.contains("could not be set") && message.contains("not shown on X"), qPrintable(message));
             QVERIFY(message.contains(wallpaper()));
             QVERIFY(plasma.scripts.isEmpty());
         } else {
@@ -191,6 +191,25 @@ private slots:
             QCOMPARE(plasma.scripts.size(), 1);
             QVERIFY(plasma.scripts[0].contains(QUrl::fromLocalFile(wallpaper()).toString(QUrl::FullyEncoded)));
         }
+    }
+
+    // A refusal reads in the language chosen, the reason too, with the names put in as they are.
+    void refusalInTheLanguageChosen()
+    {
+        qputenv("XDG_CURRENT_DESKTOP", "Foo%2");
+        Form1& f = fx.fresh();
+        Module1::LanguagePath() = fx.env->writeFile(
+            "home/de.ini", QString("[language]\r\nwallnotset=Kein Hintergrundbild: %1.\r\n"
+                                   "wallnotonx=die Arbeitsfläche \"%1\" ist unbekannt und das Programm läuft nicht unter X\r\n"
+                                   "wallsavedto=Das Bild liegt in %1.\r\n")
+                               .toUtf8());
+        f.ca_Click();
+        Form4::instance().Command3->click();
+        QVERIFY(isBitmap(wallpaper(), screenSize()));
+        QCOMPARE(Dialogs::shown().size(), 1);
+        QCOMPARE(Dialogs::shown()[0].text,
+                 QString("Kein Hintergrundbild: die Arbeitsfläche \"Foo%2\" ist unbekannt und das Programm läuft nicht unter X."
+                         "\r\nDas Bild liegt in ") + wallpaper() + ".");
     }
 
     void captureStraightToTheWallpaper_data()

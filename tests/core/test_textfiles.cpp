@@ -488,10 +488,12 @@ private slots:
         QVERIFY(::symlink("\xe9t\xe9", (root + "\xe9t\xe9 link").constData()) == 0);
         QVERIFY(::mkfifo((root + "pipe.txt").constData(), 0644) == 0);
         const QString folder = env.path("t");
-        // Files only (links to files too), hidden ones included, in name order.
-        const QStringList names = FolderEntries::files(folder);
+        // Files only (links to files too), in name order; hidden ones only when asked for.
+        const QStringList names = FolderEntries::files(folder, {}, FolderEntries::Hidden::Listed);
         QCOMPARE(names, (QStringList{".hidden", QString::fromUtf8("badÃ(.txt"), QString::fromUtf8("café.txt"), "link.txt",
                                      "plain.txt", QString::fromUtf8("über.txt")}));
+        QCOMPARE(FolderEntries::files(folder), names.mid(1));
+        QCOMPARE(FolderEntries::files(folder, {"*hidden*"}), QStringList());
         for (const QString& name : names) {
             QFile f;
             QVERIFY2(TextFile::openForReading(f, folder + '/' + name), qPrintable(name));

@@ -144,8 +144,9 @@ private slots:
         QTest::addColumn<QString>("desktop");
         QTest::addColumn<bool>("writeBitmap");
         QTest::addColumn<QString>("reason");
-        QTest::newRow("unknown desktop") << "Foo:Bar" << true << "\"Foo:Bar\" is not one";
-        QTest::newRow("no desktop") << "" << true << "not known";
+        // Any other desktop gets the X root window's picture; offscreen there is no X for it.
+        QTest::newRow("unknown desktop") << "Foo:Bar" << true << "the desktop \"Foo:Bar\" is not known here and the player is not shown on X";
+        QTest::newRow("no desktop") << "" << true << "the desktop \"\" is not known here and the player is not shown on X";
         QTest::newRow("missing bitmap") << "GNOME" << false << "does not exist";
     }
     void wallpaperRefused()
@@ -161,10 +162,37 @@ private slots:
             QVERIFY(img.save(bmp, "BMP"));
         }
         qputenv("XDG_CURRENT_DESKTOP", desktop.toUtf8());
-        QString how;
+        Screen::WallpaperReport how;
         QVERIFY(!Screen::setDesktopWallpaper(bmp, &how));
-        QVERIFY2(how.contains(reason), qPrintable(how));
+        QVERIFY2(how.text().contains(reason), qPrintable(how.text()));
+        QVERIFY(!how.set());
         QVERIFY(!Screen::setDesktopWallpaper(bmp, nullptr));  // no text wanted: still no crash
+    }
+
+    // The texts come from the language in use; the names are put in after, in one pass, so a name
+    // with a "%2" in it or a language that orders them otherwise still reads right.
+    void wallpaperTextTranslated_data()
+    {
+        QTest::addColumn<QString>("translated");  // empty: the English text
+        QTest::addColumn<QString>("expected");
+        const QString schema = QStringLiteral("org.x %2 100%");
+        QTest::newRow("English") << "" << "the settings schema " + schema + " has no key picture-%1";
+        QTest::newRow("other order") << "Schlüssel %2 fehlt in %1" << "Schlüssel picture-%1 fehlt in " + schema;
+        QTest::newRow("a name left out") << "Schlüssel fehlt (%3)" << "Schlüssel fehlt (%3)";
+    }
+    void wallpaperTextTranslated()
+    {
+        QFETCH(QString, translated);
+        QFETCH(QString, expected);
+        const Screen::WallpaperReport report{Screen::WallpaperOutcome::KeyMissing, {"org.x %2 100%", "picture-%1"}};
+        QStringList asked;
+        const auto translate = [&](const QString& key, const QString& english) {
+            asked << key;
+            return translated.isEmpty() ? english : translated;
+        };
+        QCOMPARE(report.text(translate), expected);
+        QCOMPARE(asked, QStringList{report.key()});
+        QVERIFY(!report.key().isEmpty());
     }
 
     void jsString_data()
@@ -203,9 +231,9 @@ private slots:
             QSKIP("the GNOME background settings are not installed");
         const QString bmp = bitmap("my wallpaper's.bmp");
         qputenv("XDG_CURRENT_DESKTOP", "ubuntu:GNOME");
-        QString how;
-        QVERIFY2(Screen::setDesktopWallpaper(bmp, &how), qPrintable(how));
-        QVERIFY(how.contains("GSettings"));
+        Screen::WallpaperReport how;
+        QVERIFY2(Screen::setDesktopWallpaper(bmp, &how), qPrintable(how.text()));
+        QVERIFY(how.text().contains("GSettings"));
         QProcess get;
         QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
         e.insert("XDG_CONFIG_HOME", qEnvironmentVariable("PELLUM_TEST_BUS_CONFIG"));
@@ -222,9 +250,9 @@ private slots:
         if (qgetenv("GSETTINGS_BACKEND") != "memory")
             QSKIP("only with GSETTINGS_BACKEND=memory");
         qputenv("XDG_CURRENT_DESKTOP", "GNOME");
-        QString how;
+        Screen::WallpaperReport how;
         QVERIFY(!Screen::setDesktopWallpaper(bitmap("w.bmp"), &how));
-        QVERIFY2(how.contains("settings store is not available"), qPrintable(how));
+        QVERIFY2(how.text().contains("settings store is not available"), qPrintable(how.text()));
     }
 
     void servicesMissing_data()
@@ -241,9 +269,9 @@ private slots:
         QFETCH(QString, desktop);
         QFETCH(QString, reason);
         qputenv("XDG_CURRENT_DESKTOP", desktop.toUtf8());
-        QString how;
+        Screen::WallpaperReport how;
         QVERIFY(!Screen::setDesktopWallpaper(bitmap("w.bmp"), &how));
-        QVERIFY2(how.contains(reason), qPrintable(how));
+        QVERIFY2(how.text().contains(reason), qPrintable(how.text()));
         QVERIFY(!Screen::screenSaverInhibit(true));
     }
 
@@ -265,8 +293,8 @@ private slots:
         QFile::remove(logPath);
         const QString bmp = bitmap("it's \"odd\" \\ here.bmp");
         qputenv("XDG_CURRENT_DESKTOP", "KDE");
-        QString how;
-        QVERIFY2(Screen::setDesktopWallpaper(bmp, &how), qPrintable(how));
+        Screen::WallpaperReport how;
+        QVERIFY2(Screen::setDesktopWallpaper(bmp, &how), qPrintable(how.text()));
         const auto log = calls();
         QCOMPARE(log.size(), 1);
         QCOMPARE(log[0][0].toString(), QString("evaluateScript"));
@@ -286,8 +314,8 @@ private slots:
         QFile::remove(logPath);
         const QString bmp = bitmap("x.bmp");
         qputenv("XDG_CURRENT_DESKTOP", "XFCE");
-        QString how;
-        QVERIFY2(Screen::setDesktopWallpaper(bmp, &how), qPrintable(how));
+        Screen::WallpaperReport how;
+        QVERIFY2(Screen::setDesktopWallpaper(bmp, &how), qPrintable(how.text()));
         QStringList sets;
         for (const QJsonArray& c : calls()) {
             if (c[0].toString() == "SetProperty") {

@@ -1,5 +1,6 @@
 // The audio-CD player on a real display: the skin's outline as the window's shape, dragging the window
-// by its skin, the button labels lighting up under the pointer and taking their look back, and a click.
+// by its skin, the button labels lighting up under the pointer and taking their look back, a click, and
+// the wheel turned over the seek slider.
 #include "platform/cdaudio/cdaudio.h"
 #include "platform/drives/drives.h"
 #include "player/tools/form3.h"
@@ -12,6 +13,8 @@
 #include <QScreen>
 
 namespace {
+
+QPoint centre(const QWidget* w) { return w->mapToGlobal(w->rect().center()); }
 
 QRgb screenPixel(const QPoint& global)
 {
@@ -27,10 +30,11 @@ class TestXCdPlayer : public QObject {
     Q_OBJECT
     PlayerFixture fx;
 
-    Form3& shown(bool shaped)
+    // The window shown on a disc of tracks of these lengths (frames of 1/75 s).
+    Form3& shown(bool shaped, const QList<int>& tracks = {225, 375, 300})
     {
         fx.freshEnv();
-        CdImage::intoDriveD(fx.env->path("cd"), fx.env->path("C"), {225, 375, 300});
+        CdImage::intoDriveD(fx.env->path("cd"), fx.env->path("C"), tracks);
         SettingsStore::SaveSetting("vitrif", shaped ? "True" : "False");
         Form3& f = Form3::instance();
         f.move(300, 300);
@@ -115,6 +119,27 @@ private slots:
             CdAudio::mciSendString("status song mode", &mode);
             return mode == "paused";
         }, 2000));
+    }
+
+    // The wheel turned over the slider moves the thumb and seeks there: the next ticks show the track
+    // going on from that point, not from where it played before.
+    void wheelOverTheSliderSeeks()
+    {
+        Form3& f = shown(true, {60 * 75, 375});
+        QVERIFY(waitFor([&] { return f.SS->maximum() == 60 && f.SS->value() >= 1; }, 4000));
+        XInput::moveTo(centre(f.SS));
+        XInput::settle(100);
+        const int before = f.SS->value();
+        for (int i = 0; i < 3; ++i)
+            XInput::click(4);
+        QVERIFY2(waitFor([&] { return f.SS->value() >= before + 6; }, 2000), qPrintable(QString::number(f.SS->value())));
+        const int moved = f.SS->value();
+        // Two ticks later the thumb and the elapsed time stand at or past the wheel's point.
+        XInput::settle(2200);
+        QVERIFY2(f.SS->value() >= moved, qPrintable(QString("%1 after the wheel set %2").arg(f.SS->value()).arg(moved)));
+        QString pos;
+        CdAudio::mciSendString("status song position", &pos);
+        QVERIFY2(pos >= QString("00:%1:00").arg(2 + moved, 2, 10, QLatin1Char('0')), qPrintable(pos));
     }
 };
 

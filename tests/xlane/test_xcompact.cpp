@@ -11,6 +11,8 @@
 #include <QProcess>
 #include <QScreen>
 #include <QSettings>
+#include <QStyle>
+#include <QStyleOptionSlider>
 
 namespace {
 
@@ -42,6 +44,21 @@ void drag(const QPoint& from, const QPoint& step, int steps)
     XInput::settle(400);
 }
 
+// Where the thumb of a scroll bar is drawn, in the bar's pixels.
+QRect thumbOf(const QScrollBar* bar)
+{
+    QStyleOptionSlider opt;
+    opt.initFrom(bar);
+    opt.orientation = bar->orientation();
+    opt.minimum = bar->minimum();
+    opt.maximum = bar->maximum();
+    opt.sliderPosition = bar->sliderPosition();
+    opt.sliderValue = bar->value();
+    opt.singleStep = bar->singleStep();
+    opt.pageStep = bar->pageStep();
+    opt.subControls = QStyle::SC_All;
+    return bar->style()->subControlRect(QStyle::CC_ScrollBar, &opt, QStyle::SC_ScrollBarSlider, bar);
+}
 
 // Where the window manager put a window's client area on the screen.
 QPoint placed(const QWidget& w) { return w.mapToGlobal(QPoint(0, 0)); }
@@ -377,13 +394,113 @@ private slots:
         v.mk->Stop();
     }
 
+    // A quick click (press and release together) on what carries a compact window leaves the window
+    // where it is and lets go of the pointer: moving on carries nothing, and the next press drags.
+    void quickClickCarriesNothing_data()
+    {
+        QTest::addColumn<QString>("handle");
+        QTest::newRow("the face") << "face";
+        QTest::newRow("the list window's strip") << "list";
+        QTest::newRow("the video window's title") << "video";
+    }
+    void quickClickCarriesNothing()
+    {
+        QFETCH(QString, handle);
+        pellum& p = startCompact(true, QStringLiteral("/J"));
+        QWidget* window = &p;
+        QPoint grip = placed(p) + QPoint(300, 420);
+        if (handle == "list") {
+            XInput::moveTo(centre(p.Label10));
+            XInput::click();
+            Form6& list = Form6::instance();
+            QVERIFY(waitFor([&] { return list.isVisible() && list.height() == Twips::toPx(5700); }, 3000));
+            window = &list;
+            grip = list.Label1->mapToGlobal(QPoint(20, list.Label1->height() / 2));
+        } else if (handle == "video") {
+            XInput::moveTo(centre(p.Label12));
+            XInput::click();
+            Form5& v = Form5::instance();
+            QVERIFY(waitFor([&] { return v.isVisible() && v.width() == Twips::toPx(7000); }, 3000));
+            window = &v;
+            grip = v.Label1->mapToGlobal(QPoint(60, v.Label1->height() / 2));
+        }
+        XInput::settle(300);
+        QCOMPARE(QApplication::widgetAt(grip) ? QApplication::widgetAt(grip)->window() : nullptr, window);
+        const QPoint before = placed(*window);
+
+        XInput::moveTo(grip);
+        XInput::quickClick();
+        XInput::settle(200);
+        for (int i = 1; i <= 6; ++i) {
+            XInput::moveTo(grip + QPoint(10, 6) * i);
+            XInput::settle(30);
+        }
+        XInput::settle(300);
+        QCOMPARE(placed(*window), before);
+        QVERIFY(!XSession::pointerGrabbed());
+
+        // The next press is the user's: a drag from the same place carries the window by its length.
+        drag(grip, QPoint(8, 4), 8);
+        const QPoint moved = placed(*window) - before;
+        QVERIFY2((moved - QPoint(64, 32)).manhattanLength() <= 4,
+                 qPrintable(QStringLiteral("moved by %1,%2").arg(moved.x()).arg(moved.y())));
+        QVERIFY(!XSession::pointerGrabbed());
+    }
+
+    // The seek bar's thumb held with the pointer stays under it while the clip plays on; a small move
+    // seeks to where the thumb then stands, never back to where the clip was when it was taken.
+    void heldThumbStaysPut()
+    {
+        pellum& p = startCompact(true, QStringLiteral("/J"));
+        Form6::instance().List1->AddItem(writeWav(fx.env->path(QStringLiteral("long.wav")), 120.0));
+        Form6::instance().List1->setListIndex(0);
+        MediaPlayer& mk = *Form5::instance().mk;
+        QVERIFY(waitFor([&] { return mk.PlayState() == 2 && p.pb->maximum() == 120; }, 5000));
+        mk.setCurrentPosition(40);
+        QVERIFY(waitFor([&] { return p.pb->value() == 40; }, 3000));
+
+        const QPoint grip = p.pb->mapToGlobal(thumbOf(p.pb).center());
+        const QRect thumbBefore = thumbOf(p.pb);
+        XInput::moveTo(grip);
+        XInput::press();
+        const int taken = p.pb->value();
+        XInput::settle(2500);  // the clip plays on by more than two seconds
+        QVERIFY(mk.CurrentPosition() >= taken + 2);
+        QCOMPARE(p.pb->value(), taken);
+        QCOMPARE(thumbOf(p.pb), thumbBefore);
+
+        XInput::moveTo(grip + QPoint(2, 0));
+        XInput::settle(200);
+        XInput::release();
+        XInput::settle(200);
+        const int chosen = p.pb->value();
+        QVERIFY2(qAbs(chosen - taken) <= 1, qPrintable(QString::number(chosen)));
+        // A move that changed no second made no seek and the clip played on; one that did seeks to
+        // where the thumb stands, not to where the clip was while it was held.
+        const double after = mk.CurrentPosition();
+        if (chosen == taken)
+            QVERIFY2(after >= taken + 2, qPrintable(QString::number(after)));
+        else
+            QVERIFY2(after >= chosen && after < chosen + 1.5, qPrintable(QString::number(after)));
+        QVERIFY(!XSession::pointerGrabbed());
+    }
+
     // Back and forth between the modes with the pointer: the main window's skin button and "Byebye".
+    // The main window comes back where the user had put it.
     void handOverByThePointer()
     {
         Form1& f = fx.fresh();
         PlayerFixture::add(f, {QStringLiteral("/m/a.wav")});
         f.show();
         QVERIFY(QTest::qWaitForWindowExposed(&f));
+        XInput::settle(300);
+        // Placed by the window manager, then moved by its title bar.
+        const QPoint first = placed(f);
+        const QPoint title(f.frameGeometry().center().x(), (f.frameGeometry().top() + placed(f).y()) / 2);
+        drag(title, QPoint(9, 6), 10);
+        const QPoint userPlace = placed(f);
+        QVERIFY2((userPlace - first - QPoint(90, 60)).manhattanLength() <= 4,
+                 qPrintable(QStringLiteral("moved by %1,%2").arg((userPlace - first).x()).arg((userPlace - first).y())));
         XInput::moveTo(centre(f.Image4));
         XInput::moveTo(centre(f.Image4) + QPoint(1, 0));
         XInput::click();
@@ -397,6 +514,9 @@ private slots:
         XInput::click();
         QVERIFY(waitFor([&] { return f.isVisible() && !p.isVisible(); }, 3000));
         QCOMPARE(f.List1->items(), QStringList{"/m/a.wav"});
+        XInput::settle(400);
+        QCOMPARE(placed(f), userPlace);
+        QCOMPARE(XSession::windowGeometry(f.winId()).topLeft(), userPlace);
     }
 };
 

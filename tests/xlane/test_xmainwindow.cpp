@@ -8,6 +8,7 @@
 #include <QScreen>
 #include <QScrollBar>
 #include <QToolTip>
+#include <QUrl>
 
 namespace {
 
@@ -233,6 +234,48 @@ private slots:
     }
 
     // The strip's menus drop down from the foot of their label, as from a menu bar.
+    // Files dragged from another program across the window's edge: taken where they may be dropped
+    // (the video or picture, the list), refused elsewhere, however the drag came in.
+    void filesDraggedInAcrossTheEdge_data()
+    {
+        QTest::addColumn<QString>("over");
+        QTest::addColumn<bool>("taken");
+        QTest::newRow("let go on the list") << "list" << true;
+        QTest::newRow("let go on the picture") << "picture" << true;
+        QTest::newRow("over the list, let go on the seek bar") << "seek bar" << false;
+    }
+    void filesDraggedInAcrossTheEdge()
+    {
+        QFETCH(QString, over);
+        QFETCH(bool, taken);
+        Form1& f = shown();
+        f.Timer1->stop();  // the rows stay as dropped
+        const QString song = writeWav(fx.env->path(QStringLiteral("two words #1.wav")), 1.0);
+        QWidget* picture = f.Picture2->isVisible() ? static_cast<QWidget*>(f.Picture2) : f.mp;
+        QWidget* target = over == "picture" ? picture : static_cast<QWidget*>(f.List2);
+        const QPoint aim = centre(target);
+        // The drag comes in from the left, by the window's edge beside the seek bar.
+        const QPoint edge = f.mapToGlobal(QPoint(1, f.PBX->geometry().center().y()));
+        for (QWidget* w : {static_cast<QWidget*>(f.List2), picture})
+            QVERIFY(!QRect(w->mapToGlobal(QPoint(0, 0)), w->size()).contains(edge));
+
+        XDragSource drag({QString::fromLatin1(QUrl::fromLocalFile(song).toEncoded())});
+        QVERIFY(drag.ready());
+        drag.moveTo(edge - QPoint(40, 0));
+        drag.moveTo(edge);
+        QVERIFY(!drag.accepted());
+        for (int i = 1; i <= 6; ++i)
+            drag.moveTo(edge + (aim - edge) * i / 6);
+        QVERIFY(drag.accepted());
+        if (over == "seek bar") {
+            drag.moveTo(centre(f.PBX));
+            QVERIFY(!drag.accepted());
+        }
+        QCOMPARE(drag.drop(), taken);
+        QCOMPARE(f.List1->items(), taken ? QStringList{song} : QStringList());
+        QCOMPARE(f.List2->ListCount(), taken ? 1 : 0);
+    }
+
     void stripMenusOpenBelowTheirLabel_data()
     {
         QTest::addColumn<int>("index");

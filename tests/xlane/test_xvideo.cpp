@@ -4,12 +4,18 @@
 #include "tests/player_fixture.h"
 #include "tests/xlane/xsession.h"
 
+#include "platform/media/mpvengine.h"
 #include "platform/media/realaudio.h"
 
 #include <QApplication>
+#include <QMenu>
+#include <QPushButton>
 #include <QScreen>
 #include <QStyle>
 #include <QStyleOptionSlider>
+#include <QUrl>
+
+#include <X11/Xlib.h>
 
 namespace {
 
@@ -63,6 +69,58 @@ void dragHandle(const QSlider* s, double fraction)
     for (int i = 1; i <= 8; ++i)
         XInput::moveTo(from + (to - from) * i / 8);
     XInput::release();
+}
+
+// A real click at the middle of `w`, or at `at` inside it.
+void clickOn(const QWidget* w, QPoint at = QPoint(-1, -1))
+{
+    if (at.x() < 0)
+        at = w->rect().center();
+    XInput::moveTo(w->mapToGlobal(at) + QPoint(1, 1));
+    XInput::moveTo(w->mapToGlobal(at));
+    XInput::click();
+    XInput::settle(150);
+}
+
+// The lightest and the darkest pixel of `area` on the screen differ by at least this much (0 to 255).
+int contrast(const QRect& area)
+{
+    const QImage shot = screenImage().copy(area);
+    int lo = 255, hi = 0;
+    for (int y = 0; y < shot.height(); ++y)
+        for (int x = 0; x < shot.width(); ++x) {
+            const int v = qGray(shot.pixel(x, y));
+            lo = qMin(lo, v);
+            hi = qMax(hi, v);
+        }
+    return hi - lo;
+}
+
+// Chooses `item` from the strip menu under label `index` of the main window with the pointer, as a
+// person does: a click on the label, then one on the item.
+void chooseFromStrip(Form1& f, int index, QMenu* menu, QAction* item)
+{
+    const QPoint label = f.Label1[index]->mapToGlobal(f.Label1[index]->rect().center());
+    XInput::moveTo(label + QPoint(1, 1));
+    XInput::moveTo(label);
+    XInput::settle(200);
+    XInput::click();
+    if (!waitFor([&] { return menu->isVisible(); }, 3000))
+        qFatal("the strip menu did not open");
+    XInput::settle(200);
+    const QPoint at = menu->mapToGlobal(menu->actionGeometry(item).center());
+    XInput::moveTo(at + QPoint(1, 1));
+    XInput::moveTo(at);
+    XInput::settle(150);
+    XInput::click();
+    XInput::settle(200);
+}
+
+// The title of the window on top of all others.
+QString topWindowName()
+{
+    const QList<unsigned long> order = XSession::stackingOrder();
+    return order.isEmpty() ? QString() : XSession::windowName(order.last());
 }
 
 }  // namespace
@@ -225,6 +283,178 @@ private slots:
         }
     }
 
+    // A video shows its picture by whatever road it came: an address typed into "Open URL..." after a
+    // clip of sound only, after a stop, or while the RealMedia window shows its clip, and a row of the
+    // list whose file bears a sound's name. The title and the now-playing line name the new item.
+    void videoShowsWhateverItsRoad_data()
+    {
+        QTest::addColumn<QString>("before");  // "sound", "stop" or "realmedia"
+        QTest::addColumn<QString>("road");    // "address", "file address" or "list"
+        QTest::addColumn<QString>("name");
+        QTest::newRow("address after a sound") << "sound" << "address" << "clip.mp4";
+        QTest::newRow("file address after a stop") << "stop" << "file address" << "film.mpg";
+        QTest::newRow("address over the RealMedia window") << "realmedia" << "address" << "clip.mp4";
+        QTest::newRow("list row under a sound's name") << "sound" << "list" << "clip.mp3";
+    }
+    void videoShowsWhateverItsRoad()
+    {
+        QFETCH(QString, before);
+        QFETCH(QString, road);
+        QFETCH(QString, name);
+        Form1& f = shownWindow();
+        if (before == "realmedia") {
+            PlayerFixture::add(f, {video(QStringLiteral("old.rm"), 20)});
+            f.List2->setListIndex(0);
+            QVERIFY(waitFor([&] { return RmF::isLoaded() && RmF::instance().isVisible() &&
+                                         RmF::instance().RA->GetPosition() > 300; }, 8000));
+        } else {
+            PlayerFixture::add(f, {writeWav(fx.env->path("old.wav"), 20.0)});
+            f.List2->setListIndex(0);
+            QVERIFY(waitFor([&] { return f.mp->PlayState() == 2 && f.Picture2->isVisible(); }));
+            if (before == "stop")
+                f.st_Click();
+        }
+        // The clip is made under a video's name, so that the encoder writes a video, then takes its own.
+        const QString clip = fx.env->path(name);
+        QVERIFY(QFile::rename(video(QStringLiteral("made.mp4"), 20), clip));
+        QString address = clip;
+        if (road == "list") {
+            PlayerFixture::add(f, {clip});
+            f.List2->setListIndex(f.List2->ListCount() - 1);
+        } else {
+            if (road == "file address")
+                address = QUrl::fromLocalFile(clip).toString();
+            Dialogs::answer(address);
+            chooseFromStrip(f, 0, f.fl, f.OpU);
+            QCOMPARE(Dialogs::shown().size(), 1);
+        }
+        QVERIFY(waitFor([&] { return f.mp->FileName() == address && f.mp->CurrentPosition() > 0.5; }, 8000));
+        QVERIFY2(waitFor([&] { return inVideoArea(f); }, 5000), "the video did not show in the window");
+        QVERIFY(!RmF::isLoaded() || !RmF::instance().isVisible());
+        QCOMPARE(XSession::windowName(f.winId()), QStringLiteral("PellumPlayer >> ") + address);
+        QCOMPARE(f.Label4->text(), QStringLiteral("●") + name.chopped(4));
+    }
+
+    // The FullScreen option is for items with a picture: a clip of sound only stays in the window, its
+    // backdrop and status in view, also after a video showed full screen. The full-screen window bears
+    // the title of the item it shows.
+    void fullScreenOptionIsForPictures_data()
+    {
+        QTest::addColumn<bool>("firstVideo");
+        QTest::addColumn<bool>("secondVideo");
+        QTest::newRow("video after video") << true << true;
+        QTest::newRow("sound after sound") << false << false;
+        QTest::newRow("sound after video") << true << false;
+        QTest::newRow("video after sound") << false << true;
+    }
+    void fullScreenOptionIsForPictures()
+    {
+        QFETCH(bool, firstVideo);
+        QFETCH(bool, secondVideo);
+        Form1& f = shownWindow();
+        auto clip = [&](const QString& stem, bool picture, double seconds) {
+            return picture ? video(stem + QStringLiteral(".mp4"), seconds)
+                           : writeWav(fx.env->path(stem + QStringLiteral(".wav")), seconds);
+        };
+        const QString first = clip(QStringLiteral("first"), firstVideo, 1.0);
+        const QString second = clip(QStringLiteral("second"), secondVideo, 20.0);
+        PlayerFixture::add(f, {first, second});
+        QVERIFY(!f.fs->Checked());
+        chooseFromStrip(f, 2, f.rndg, f.fs);  // Options > FullScreen
+        QVERIFY(f.fs->Checked());
+        f.List2->setListIndex(0);
+        QVERIFY(waitFor([&] { return f.mp->FileName() == second && f.mp->CurrentPosition() > 1.0; }, 10000));
+        const QString title = QStringLiteral("PellumPlayer >> ") + second;
+        if (secondVideo) {
+            QVERIFY2(waitFor([&] { return fullScreen(f); }, 5000), "the video did not go full screen");
+            QVERIFY2(waitFor([&] { return topWindowName() == title; }, 3000), qPrintable(topWindowName()));
+        } else {
+            // Long enough for a full-screen window to have come up and been drawn.
+            XInput::settle(800);
+            const QPoint spot = f.mp->mapToGlobal(QPoint(f.mp->width() - 20, f.mp->height() - 20));
+            QCOMPARE(screenImage().pixelColor(spot), f.Picture2->palette().color(QPalette::Window));
+            QCOMPARE(XSession::stackingOrder().value(XSession::stackingOrder().size() - 1), (unsigned long)f.winId());
+            QCOMPARE(topWindowName(), title);
+        }
+    }
+
+    // The output that draws into the video windows follows what the X server offers: OpenGL where it
+    // renders on a graphics device, x11 where it renders in software, as Xvfb does here.
+    void outputForTheServer_data()
+    {
+        QTest::addColumn<QStringList>("extensions");
+        QTest::addColumn<QString>("output");
+        // This display's own list, as its server gives it.
+        QStringList here;
+        Display* dpy = qGuiApp->nativeInterface<QNativeInterface::QX11Application>()->display();
+        int n = 0;
+        char** names = XListExtensions(dpy, &n);
+        for (int i = 0; i < n; ++i)
+            here.append(QString::fromLatin1(names[i]));
+        XFreeExtensionList(names);
+        QVERIFY(here.contains(QStringLiteral("GLX")));  // Xvfb offers OpenGL, in software
+        QTest::newRow("this display (Xvfb)") << here << "x11";
+        QTest::newRow("no extensions") << QStringList() << "x11";
+        const QStringList common{"GLX", "Present", "RANDR", "RENDER", "MIT-SHM", "XFIXES"};
+        QTest::newRow("Mesa driver, DRI3") << (common + QStringList{"DRI3", "DRI2"}) << "gpu,x11";
+        QTest::newRow("older Mesa driver, DRI2 only") << (common + QStringList{"DRI2"}) << "gpu,x11";
+        QTest::newRow("NVIDIA driver") << (common + QStringList{"NV-GLX", "NV-CONTROL"}) << "gpu,x11";
+        QTest::newRow("a device, no GLX") << QStringList{"DRI3", "Present"} << "gpu,x11";
+    }
+    void outputForTheServer()
+    {
+        QFETCH(QStringList, extensions);
+        QFETCH(QString, output);
+        QCOMPARE(MpvEngine::videoOutputFor(extensions), output);
+    }
+
+    // The picture is drawn by the output chosen for the run (x11 on this display unless the run names
+    // one) in each place a video shows: the main window's video area, full screen, the capture and the
+    // compact player's video window.
+    void drawnByTheChosenOutput_data()
+    {
+        QTest::addColumn<QString>("where");
+        for (const char* where : {"video area", "full screen", "capture", "compact video window"})
+            QTest::newRow(where) << where;
+    }
+    void drawnByTheChosenOutput()
+    {
+        QFETCH(QString, where);
+        const QString named = qEnvironmentVariable("PELLUM_VIDEO_OUTPUT");
+        const QString expected = named.isEmpty() ? QStringLiteral("x11") : named;
+        const MediaPlayer* player = nullptr;
+        if (where == QLatin1String("compact video window")) {
+            fx.freshEnv();
+            SettingsStore::SaveSetting("start", "pellum");
+            const QString clip = video(QStringLiteral("compact.mp4"), 20);
+            Module1::Main(clip);
+            Form5& v = Form5::instance();
+            QVERIFY2(waitFor([&] { return v.isVisible() && v.mk->PlayState() == 2; }, 8000),
+                     "the compact video window did not show the clip");
+            QVERIFY(QTest::qWaitForWindowExposed(&v));
+            player = v.mk;
+            QVERIFY2(waitFor([&] { return XScreen::barColours(screenImage(), globalRect(v.mk)) >= 5; }, 8000),
+                     "the video did not show in the compact video window");
+        } else {
+            Form1& f = shownWindow();
+            PlayerFixture::add(f, {video(QStringLiteral("clip.mp4"), 20)});
+            f.List2->setListIndex(0);
+            player = f.mp;
+            QVERIFY2(waitFor([&] { return inVideoArea(f); }, 8000), "the video did not show in the window");
+            if (where == QLatin1String("full screen")) {
+                f.ma_Click();
+                QVERIFY2(waitFor([&] { return fullScreen(f); }, 8000), "the video did not go full screen");
+            } else if (where == QLatin1String("capture")) {
+                f.ca_Click();
+                const QImage picture = Form4::instance().pc->pixmap().toImage();
+                QVERIFY2(XScreen::barColours(picture, besideTheWindow(f)) >= 3 && XScreen::barColours(picture, picture.rect()) >= 5,
+                         "the captured picture does not hold the full-screen video");
+            }
+        }
+        QVERIFY2(waitFor([&] { return player->engine().videoOutputInUse() == expected; }, 3000),
+                 qPrintable(QStringLiteral("drawn by \"%1\"").arg(player->engine().videoOutputInUse())));
+    }
+
     // The seek bar takes its range from the clip once the duration is known; nothing covers it, and a
     // drag of its handle seeks.
     void seekBarDragSeeks()
@@ -264,6 +494,124 @@ private slots:
         const int back = f.PBX->value();
         QVERIFY2(back <= 8, qPrintable(QString::number(back)));
         QVERIFY2(seekedTo(back), qPrintable(QString::number(f.mp->CurrentPosition())));
+    }
+    // The RealMedia roads in turn, each more than once: an address opened with File > Open URL and
+    // played to its end, the clip's row clicked and played to its end, a clip that cannot be played,
+    // the window closed while a clip plays. Each clip shows in the window, and the player lives on.
+    void realMediaRoadsInTurn_data()
+    {
+        QTest::addColumn<QStringList>("roads");
+        QTest::newRow("address first") << QStringList{"url", "row", "close", "row", "fail", "url", "row"};
+        QTest::newRow("row first") << QStringList{"row", "row", "close", "url", "fail", "close", "row"};
+        QTest::newRow("failure first") << QStringList{"fail", "close", "url", "url", "row"};
+    }
+    void realMediaRoadsInTurn()
+    {
+        QFETCH(QStringList, roads);
+        Form1& f = shownWindow();
+        const QString a = writeWav(fx.env->path(QStringLiteral("a.wav")), 60.0);
+        const QString clip = video(QStringLiteral("r.rm"), 2);
+        const QString bad = fx.env->writeFile(QStringLiteral("bad.rm"), QByteArray(8192, 'x'));
+        PlayerFixture::add(f, {a, clip});
+        RmF& rmf = RmF::instance();
+        auto rowOf = [&](const QString& path) { return int(f.List1->items().indexOf(path)); };
+        auto clickRow = [&](int row) {
+            clickOn(f.List2, f.List2->visualRect(f.List2->model()->index(row, 0)).center());
+        };
+        auto shows = [&] {
+            return waitFor([&] { return rmf.isVisible() && videoIn(f, globalRect(rmf.RA)); }, 8000);
+        };
+        // Played to its end, the clip hands over to the wave file at the top of the list.
+        auto endsIntoTheWave = [&] {
+            return waitFor([&] { return !rmf.isVisible() && f.mp->FileName() == a && f.mp->PlayState() == 2; }, 15000);
+        };
+
+        for (const QString& road : roads) {
+            const QByteArray what = road.toUtf8();
+            if (road == "url") {
+                Dialogs::answer(clip);
+                clickOn(f.Label1[0]);  // File
+                QVERIFY2(waitFor([&] { return f.fl->isVisible(); }, 3000), what);
+                clickOn(f.fl, f.fl->actionGeometry(f.OpU).center());
+                QVERIFY2(shows(), what);
+                QVERIFY2(endsIntoTheWave(), what);
+            } else if (road == "row") {
+                clickRow(rowOf(clip));
+                QVERIFY2(shows(), what);
+                QVERIFY2(endsIntoTheWave(), what);
+                QVERIFY2(f.List2->List(rowOf(clip)).startsWith(QLatin1Char('#')), what);
+            } else if (road == "close") {
+                clickRow(rowOf(clip));
+                QVERIFY2(shows(), what);
+                clickOn(rmf.RA);
+                XInput::keyChord({QStringLiteral("Alt_L"), QStringLiteral("F4")});
+                QVERIFY2(waitFor([&] { return !rmf.isVisible(); }, 5000), what);
+                QCOMPARE(rmf.RA->Source(), QString());
+                QCOMPARE(f.mp->FileName(), QString());
+            } else if (road == "fail") {
+                PlayerFixture::add(f, {bad});
+                clickRow(rowOf(bad));
+                QVERIFY2(waitFor([&] { return rowOf(bad) < 0 && !rmf.isVisible(); }, 8000), what);
+                QCOMPARE(f.List2->ListCount(), 2);
+            }
+            XInput::settle(300);
+        }
+        // The player is still there, and a last clip still shows.
+        clickRow(rowOf(clip));
+        QVERIFY(shows());
+    }
+
+    // The RealMedia window leaves the label strip free: while a clip plays, a click on each of the
+    // strip's menus opens it.
+    void labelStripOpensOverAClip_data()
+    {
+        QTest::addColumn<int>("label");
+        QTest::newRow("File") << 0;
+        QTest::newRow("Actions") << 1;
+        QTest::newRow("Options") << 2;
+        QTest::newRow("About") << 6;
+    }
+    void labelStripOpensOverAClip()
+    {
+        QFETCH(int, label);
+        Form1& f = shownWindow();
+        PlayerFixture::add(f, {video(QStringLiteral("clip.rm"), 20)});
+        f.List2->setListIndex(0);
+        RmF& rmf = RmF::instance();
+        QVERIFY(waitFor([&] { return rmf.isVisible() && videoIn(f, globalRect(rmf.RA)); }, 8000));
+        // The window, its title bar too, lies over the video area.
+        QVERIFY2(waitFor([&] { return rmf.frameGeometry() == globalRect(f.mp); }, 3000),
+                 qPrintable(QStringLiteral("%1,%2 %3x%4")
+                                .arg(rmf.frameGeometry().x())
+                                .arg(rmf.frameGeometry().y())
+                                .arg(rmf.frameGeometry().width())
+                                .arg(rmf.frameGeometry().height())));
+        const QList<QMenu*> menus{f.fl, f.ac, f.rndg, nullptr, nullptr, nullptr, f.ab};
+        QMenu* menu = menus[label];
+        clickOn(f.Label1[label]);
+        QVERIFY2(waitFor([&] { return menu->isVisible() && QApplication::activePopupWidget() == menu; }, 3000),
+                 qPrintable(f.Label1[label]->text()));
+        XInput::key(QStringLiteral("Escape"));
+        QVERIFY(waitFor([&] { return !menu->isVisible(); }, 3000));
+        QVERIFY(rmf.isVisible());
+    }
+
+    // The RealMedia panel's play and stop buttons show their signs against their faces.
+    void realMediaPanelButtonsCanBeSeen()
+    {
+        Form1& f = shownWindow();
+        PlayerFixture::add(f, {video(QStringLiteral("clip.rm"), 20)});
+        f.List2->setListIndex(0);
+        RmF& rmf = RmF::instance();
+        QVERIFY(waitFor([&] { return rmf.isVisible() && rmf.RA->GetPosition() > 300; }, 8000));
+        XInput::settle(300);
+        const QList<QPushButton*> buttons = rmf.RA2->findChildren<QPushButton*>();
+        QCOMPARE(buttons.size(), 2);
+        for (QPushButton* b : buttons) {
+            // The middle of the face, where the sign is drawn, without the button's edges.
+            const QRect face = globalRect(b).adjusted(b->width() / 4, b->height() / 4, -b->width() / 4, -b->height() / 4);
+            QVERIFY2(contrast(face) >= 100, qPrintable(b->text() + QStringLiteral(": ") + QString::number(contrast(face))));
+        }
     }
 };
 

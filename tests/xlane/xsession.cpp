@@ -6,8 +6,16 @@
 #include <QStandardPaths>
 #include <QThread>
 
+#include <atomic>
+#include <chrono>
+#include <deque>
+#include <functional>
+#include <mutex>
+#include <thread>
+
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
+#include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
 #include <X11/extensions/Xfixes.h>
 #include <X11/keysym.h>
@@ -291,6 +299,80 @@ QRect windowGeometry(unsigned long window)
     return QRect(gx, gy, int(w), int(h));
 }
 
+unsigned long rootPixmap(const char* property)
+{
+    Display* d = display();
+    if (!d)
+        return 0;
+    Atom type = 0;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char* data = nullptr;
+    unsigned long value = 0;
+    if (XGetWindowProperty(d, DefaultRootWindow(d), XInternAtom(d, property, False), 0, 1, False, XA_PIXMAP, &type,
+                           &format, &count, &after, &data) == Success &&
+        type == XA_PIXMAP && count == 1 && data)
+        value = *reinterpret_cast<unsigned long*>(data);
+    if (data)
+        XFree(data);
+    return value;
+}
+
+namespace {
+bool xFailed = false;
+int noteXError(Display*, XErrorEvent*)
+{
+    xFailed = true;
+    return 0;
+}
+}  // namespace
+
+QSize pixmapSize(unsigned long pixmap)
+{
+    Display* d = display();
+    if (!d || !pixmap)
+        return {};
+    xFailed = false;
+    XErrorHandler before = XSetErrorHandler(noteXError);
+    Window r;
+    int x, y;
+    unsigned w = 0, h = 0, border, depth;
+    const bool ok = XGetGeometry(d, pixmap, &r, &x, &y, &w, &h, &border, &depth);
+    XSync(d, False);
+    XSetErrorHandler(before);
+    return ok && !xFailed ? QSize(int(w), int(h)) : QSize();
+}
+
+QImage drawableImage(unsigned long drawable, QSize size)
+{
+    Display* d = display();
+    if (!d)
+        return {};
+    XImage* xi = XGetImage(d, drawable ? drawable : DefaultRootWindow(d), 0, 0, unsigned(size.width()),
+                           unsigned(size.height()), AllPlanes, ZPixmap);
+    if (!xi)
+        return {};
+    QImage out(size, QImage::Format_RGB32);
+    for (int y = 0; y < size.height(); ++y)
+        for (int x = 0; x < size.width(); ++x)
+            out.setPixel(x, y, 0xFF000000 | (XGetPixel(xi, x, y) & 0xFFFFFF));
+    XDestroyImage(xi);
+    return out;
+}
+
+unsigned long holdRootPixmap(const char* property, QSize size)
+{
+    Display* d = display();
+    if (!d)
+        return 0;
+    Pixmap p = XCreatePixmap(d, DefaultRootWindow(d), unsigned(size.width()), unsigned(size.height()),
+                             unsigned(DefaultDepth(d, DefaultScreen(d))));
+    XChangeProperty(d, DefaultRootWindow(d), XInternAtom(d, property, False), XA_PIXMAP, 32, PropModeReplace,
+                    reinterpret_cast<unsigned char*>(&p), 1);
+    XSync(d, False);
+    return p;
+}
+
 }  // namespace XSession
 
 namespace XInput {
@@ -336,6 +418,16 @@ void click(int button)
 {
     press(button);
     release(button);
+}
+
+void quickClick(int button)
+{
+    if (Display* d = display()) {
+        XTestFakeButtonEvent(d, unsigned(button), True, CurrentTime);
+        XTestFakeButtonEvent(d, unsigned(button), False, CurrentTime);
+        XSync(d, False);
+    }
+    settle(60);
 }
 
 void doubleClick(int button)
@@ -403,3 +495,214 @@ int barColours(const QImage& image, const QRect& area)
 }
 
 }  // namespace XScreen
+
+// --- a drag from another client ---
+
+// The client runs on a thread of its own, so that it answers the target's request for the files while
+// the application's thread waits for them inside its own event handling.
+struct XDragSource::Client {
+    Display* d = nullptr;
+    Window source = 0;
+    Window target = 0;  // the window told of the drag, 0 when none
+    QByteArray data;
+    Atom aware, enter, position, status, leave, dropAtom, finished, selection, uriList, copy;
+
+    std::mutex lock;
+    std::deque<std::function<void()>> commands;  // run on the client's thread
+    std::atomic<bool> stop{false};
+    std::atomic<int> answers{0};       // XdndStatus messages seen
+    std::atomic<bool> lastAccept{false};
+    std::atomic<int> finishes{0};      // XdndFinished messages seen
+    std::atomic<bool> finishAccept{false};
+    std::atomic<int> fetches{0};       // requests for the files answered
+    std::thread thread;
+
+    void send(Window to, Atom type, long l1, long l2, long l3, long l4)
+    {
+        XEvent ev{};
+        ev.xclient.type = ClientMessage;
+        ev.xclient.display = d;
+        ev.xclient.window = to;
+        ev.xclient.message_type = type;
+        ev.xclient.format = 32;
+        ev.xclient.data.l[0] = long(source);
+        ev.xclient.data.l[1] = l1;
+        ev.xclient.data.l[2] = l2;
+        ev.xclient.data.l[3] = l3;
+        ev.xclient.data.l[4] = l4;
+        XSendEvent(d, to, False, NoEventMask, &ev);
+        XFlush(d);
+    }
+
+    // The window that takes drags under a point of the screen: the innermost window there that
+    // carries XdndAware, with the version it speaks.
+    Window awareAt(int x, int y, long* version)
+    {
+        const Window root = DefaultRootWindow(d);
+        Window parent = root, found = 0;
+        for (int depth = 0; depth < 16; ++depth) {
+            Window child = 0;
+            int cx = 0, cy = 0;
+            if (!XTranslateCoordinates(d, root, parent, x, y, &cx, &cy, &child))
+                break;
+            if (!child)
+                break;
+            Atom type = 0;
+            int format = 0;
+            unsigned long n = 0, after = 0;
+            unsigned char* prop = nullptr;
+            if (XGetWindowProperty(d, child, aware, 0, 1, False, AnyPropertyType, &type, &format, &n, &after, &prop) ==
+                    Success &&
+                prop && n == 1) {
+                found = child;
+                *version = *reinterpret_cast<long*>(prop);
+            }
+            if (prop)
+                XFree(prop);
+            parent = child;
+        }
+        return found;
+    }
+
+    void moveTo(int x, int y)
+    {
+        long version = 0;
+        const Window under = awareAt(x, y, &version);
+        if (under != target) {
+            if (target)
+                send(target, leave, 0, 0, 0, 0);
+            target = under;
+            if (target)
+                send(target, enter, long(qMin(5L, version)) << 24, long(uriList), 0, 0);
+        }
+        if (target)
+            send(target, position, 0, (long(x) << 16) | long(y), CurrentTime, long(copy));
+        else
+            answers.fetch_add(1);  // no window to answer
+    }
+
+    void handle(XEvent& ev)
+    {
+        if (ev.type == ClientMessage && ev.xclient.message_type == status) {
+            lastAccept = (ev.xclient.data.l[1] & 1) != 0;
+            answers.fetch_add(1);
+        } else if (ev.type == ClientMessage && ev.xclient.message_type == finished) {
+            finishAccept = (ev.xclient.data.l[1] & 1) != 0;
+            finishes.fetch_add(1);
+        } else if (ev.type == SelectionRequest) {
+            const XSelectionRequestEvent& r = ev.xselectionrequest;
+            XEvent reply{};
+            reply.xselection.type = SelectionNotify;
+            reply.xselection.display = d;
+            reply.xselection.requestor = r.requestor;
+            reply.xselection.selection = r.selection;
+            reply.xselection.target = r.target;
+            reply.xselection.time = r.time;
+            reply.xselection.property = None;
+            if (r.target == uriList && r.property != None) {
+                XChangeProperty(d, r.requestor, r.property, uriList, 8, PropModeReplace,
+                                reinterpret_cast<const unsigned char*>(data.constData()), int(data.size()));
+                reply.xselection.property = r.property;
+                fetches.fetch_add(1);
+            }
+            XSendEvent(d, r.requestor, False, NoEventMask, &reply);
+            XFlush(d);
+        }
+    }
+
+    void run()
+    {
+        while (!stop) {
+            std::deque<std::function<void()>> now;
+            {
+                std::lock_guard<std::mutex> g(lock);
+                now.swap(commands);
+            }
+            for (auto& f : now)
+                f();
+            while (XPending(d)) {
+                XEvent ev;
+                XNextEvent(d, &ev);
+                handle(ev);
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        }
+    }
+
+    void post(std::function<void()> f)
+    {
+        std::lock_guard<std::mutex> g(lock);
+        commands.push_back(std::move(f));
+    }
+};
+
+XDragSource::XDragSource(const QStringList& uris) : c(new Client)
+{
+    c->d = XOpenDisplay(nullptr);
+    if (!c->d)
+        return;
+    for (const QString& u : uris)
+        c->data += u.toUtf8() + "\r\n";
+    auto atom = [this](const char* name) { return XInternAtom(c->d, name, False); };
+    c->aware = atom("XdndAware");
+    c->enter = atom("XdndEnter");
+    c->position = atom("XdndPosition");
+    c->status = atom("XdndStatus");
+    c->leave = atom("XdndLeave");
+    c->dropAtom = atom("XdndDrop");
+    c->finished = atom("XdndFinished");
+    c->selection = atom("XdndSelection");
+    c->uriList = atom("text/uri-list");
+    c->copy = atom("XdndActionCopy");
+    c->source = XCreateSimpleWindow(c->d, DefaultRootWindow(c->d), -10, -10, 1, 1, 0, 0, 0);
+    XSetSelectionOwner(c->d, c->selection, c->source, CurrentTime);
+    XSync(c->d, False);
+    c->thread = std::thread([this] { c->run(); });
+}
+
+XDragSource::~XDragSource()
+{
+    if (c->thread.joinable()) {
+        c->stop = true;
+        c->thread.join();
+    }
+    if (c->d) {
+        XDestroyWindow(c->d, c->source);
+        XCloseDisplay(c->d);
+    }
+    delete c;
+}
+
+bool XDragSource::ready() const { return c->d && c->thread.joinable(); }
+
+void XDragSource::moveTo(const QPoint& global)
+{
+    if (!ready())
+        return;
+    const int before = c->answers;
+    c->post([this, global] { c->moveTo(global.x(), global.y()); });
+    QElapsedTimer clock;
+    clock.start();
+    while (c->answers == before && clock.elapsed() < 2000)
+        XInput::settle(10);
+    XInput::settle(20);
+}
+
+bool XDragSource::accepted() const { return c->lastAccept; }
+
+bool XDragSource::drop()
+{
+    if (!ready())
+        return false;
+    const int before = c->finishes;
+    c->post([this] {
+        if (c->target)
+            c->send(c->target, c->dropAtom, 0, CurrentTime, 0, 0);
+    });
+    QElapsedTimer clock;
+    clock.start();
+    while (c->finishes == before && clock.elapsed() < 5000)
+        XInput::settle(10);
+    XInput::settle(100);
+    return c->finishes != before && c->finishAccept && c->fetches > 0;
+}

@@ -34,6 +34,16 @@ QString windowName(unsigned long window);
 // Where a window's inside lies on the screen.
 QRect windowGeometry(unsigned long window);
 
+// The pixmap a root window property (_XROOTPMAP_ID, ESETROOT_PMAP_ID) names, 0 when none.
+unsigned long rootPixmap(const char* property);
+// The size of a pixmap the server holds; empty when it holds none of that id.
+QSize pixmapSize(unsigned long pixmap);
+// What a pixmap holds, or what the root window shows (`drawable` 0), as 0xffRRGGBB pixels.
+QImage drawableImage(unsigned long drawable, QSize size);
+// A pixmap this test's connection holds (freed when the suite's connection ends), named in the root
+// window property `property` as another program would name it.
+unsigned long holdRootPixmap(const char* property, QSize size);
+
 }  // namespace XSession
 
 namespace XScreen {
@@ -51,6 +61,9 @@ void moveTo(const QPoint& global);
 void press(int button = 1);
 void release(int button = 1);
 void click(int button = 1);
+// A press and its release sent together, so that both reach the program in one read: the zero-length
+// click of a quick finger.
+void quickClick(int button = 1);
 void doubleClick(int button = 1);
 // A key by its X key name ("Escape", "Return", "a").
 void key(const QString& keysym);
@@ -60,6 +73,32 @@ void keyChord(const QStringList& keysyms);
 void settle(int ms = 150);
 
 }  // namespace XInput
+
+// A drag of files from another program: a client of its own on the X server that offers the files as
+// "text/uri-list" and speaks the drag-and-drop protocol (XDND) to the window under the point it is
+// moved to, as a file manager does. The window there is told of the drag entering, moving and
+// leaving, answers whether it would take a drop, and fetches the files from this client on a drop.
+class XDragSource {
+public:
+    explicit XDragSource(const QStringList& uris);
+    ~XDragSource();
+    XDragSource(const XDragSource&) = delete;
+    XDragSource& operator=(const XDragSource&) = delete;
+
+    // Whether the client is connected to the server.
+    bool ready() const;
+    // Moves the drag to a point of the screen and waits for the answer of the window there.
+    void moveTo(const QPoint& global);
+    // Whether the window under the drag answered its last position with "a drop would be taken".
+    bool accepted() const;
+    // Drops where the drag stands; returns whether the window took it (it fetched the files and
+    // reported the drop done and accepted).
+    bool drop();
+
+private:
+    struct Client;
+    Client* c;
+};
 
 // main() for a suite of the X lane: the display comes up before the application.
 #define PELLUM_XLANE_MAIN(TestObject)                                                     \
