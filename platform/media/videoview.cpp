@@ -3,6 +3,7 @@
 #include "platform/media/mpvengine.h"
 
 #include <QGuiApplication>
+#include <QList>
 #include <QWindow>
 
 VideoView::VideoView(QWidget* parent) : QWidget(parent)
@@ -20,10 +21,15 @@ void VideoView::attach(MpvEngine& engine)
         return;
     attached_ = true;
     // A native window covers every sibling drawn without one. The view's ancestors and their other
-    // children get native windows as well, so what is stacked above the video stays above it. Qt does
-    // the same for a window already shown; this makes it so for one not shown yet.
+    // children get native windows as well, so what is stacked above the video stays above it and what
+    // lies under it stays under it. In a window already shown each native window is made at once and
+    // goes on top of its siblings made before it, so the levels are made from the window down and each
+    // level in its stacking order; the ancestor of the view is not made before the siblings below it.
+    QList<QWidget*> levels;
     for (QWidget* w = this; !w->isWindow() && w->parentWidget(); w = w->parentWidget())
-        for (QObject* o : w->parentWidget()->children())
+        levels.prepend(w->parentWidget());
+    for (QWidget* level : levels)
+        for (QObject* o : level->children())
             if (auto* sibling = qobject_cast<QWidget*>(o); sibling && !sibling->isWindow())
                 sibling->setAttribute(Qt::WA_NativeWindow);
     const WId id = winId();

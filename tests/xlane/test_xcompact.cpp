@@ -345,6 +345,55 @@ private slots:
         QVERIFY(p.isVisible());
     }
 
+    // The design pieces lying under the player stay under the video, whether the window was opened by
+    // "◇" before anything played or while a clip plays: the video's colours show where they lie.
+    void videoCoversTheDesignPieces_data()
+    {
+        QTest::addColumn<bool>("openedFirst");
+        QTest::newRow("opened before anything plays") << true;
+        QTest::newRow("opened while a clip plays") << false;
+    }
+    void videoCoversTheDesignPieces()
+    {
+        QFETCH(bool, openedFirst);
+        pellum& p = startCompact(true, QStringLiteral("/J"));
+        const QString clip = fx.env->path(QStringLiteral("bars.mp4"));
+        QVERIFY(writeTestVideo(clip, 20));
+        Form5& v = Form5::instance();
+        auto open = [&] {
+            XInput::moveTo(centre(p.Label12));
+            XInput::click();
+            QVERIFY(waitFor([&] { return v.isVisible() && v.width() == Twips::toPx(7000); }, 3000));
+        };
+        auto play = [&] {
+            Form6::instance().List1->AddItem(clip);
+            Form6::instance().List1->setListIndex(0);
+            QVERIFY(waitFor([&] { return v.mk->PlayState() == 2; }, 5000));
+        };
+        if (openedFirst) {
+            open();
+            XInput::settle(300);
+            play();
+        } else {
+            play();
+            open();
+        }
+        // The clip fills the player's width; its picture lies in the middle of the player's height.
+        const QRect player(v.mk->mapToGlobal(QPoint(0, 0)), v.mk->size());
+        const int pictureHeight = player.width() * 240 / 320;
+        const QRect picture(player.left(), player.center().y() - pictureHeight / 2, player.width(), pictureHeight);
+        QVERIFY(waitFor([&] { return XScreen::barColours(screenShot(QStringLiteral("video-wait")), picture) >= 5; }, 8000));
+        XInput::settle(300);
+        const QImage shot = screenShot(QStringLiteral("video-over-pieces-%1").arg(openedFirst ? "first" : "later"));
+        for (const QWidget* piece : {static_cast<QWidget*>(v.Shape1), static_cast<QWidget*>(v.Picture1)}) {
+            const QRect under = QRect(piece->mapToGlobal(QPoint(0, 0)), piece->size()) & picture.adjusted(4, 4, -4, -4);
+            QVERIFY2(!under.isEmpty(), qPrintable(piece->objectName()));
+            QVERIFY2(XScreen::barColours(shot, under) >= 2,
+                     qPrintable(piece->objectName() + QStringLiteral(" shows over the video")));
+        }
+        v.mk->Stop();
+    }
+
     // A quick click (press and release together) on what carries a compact window leaves the window
     // where it is and lets go of the pointer: moving on carries nothing, and the next press drags.
     void quickClickCarriesNothing_data()

@@ -11,7 +11,6 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QScreen>
-#include <QSet>
 #include <QStyle>
 #include <QStyleOptionSlider>
 #include <QUrl>
@@ -22,26 +21,6 @@ namespace {
 
 QImage screenImage() { return QGuiApplication::primaryScreen()->grabWindow(0).toImage(); }
 
-// How many of the test picture's six bar colours (red, green, blue, cyan, magenta, yellow) show among
-// the pixels of `area` of `image`. The desktop, the window's skin and a black video area show none.
-int barColours(const QImage& image, const QRect& area)
-{
-    auto level = [](int v) { return v > 170 ? 1 : v < 70 ? 0 : -1; };
-    QSet<int> seen;
-    const QRect r = area & image.rect();
-    for (int y = r.top(); y <= r.bottom(); y += 3)
-        for (int x = r.left(); x <= r.right(); x += 3) {
-            const QRgb c = image.pixel(x, y);
-            const int red = level(qRed(c)), green = level(qGreen(c)), blue = level(qBlue(c));
-            if (red < 0 || green < 0 || blue < 0)
-                continue;
-            const int code = red * 4 + green * 2 + blue;
-            if (code != 0 && code != 7)  // neither black nor white
-                seen.insert(code);
-        }
-    return int(seen.size());
-}
-
 QRect globalRect(const QWidget* w) { return QRect(w->mapToGlobal(QPoint(0, 0)), w->size()); }
 
 // The screen left of the main window, where only a full-screen video can show.
@@ -50,14 +29,14 @@ QRect besideTheWindow(const Form1& f) { return QRect(0, 40, f.frameGeometry().le
 bool fullScreen(const Form1& f)
 {
     const QImage shot = screenImage();
-    return barColours(shot, besideTheWindow(f)) >= 3 && barColours(shot, shot.rect()) >= 5;
+    return XScreen::barColours(shot, besideTheWindow(f)) >= 3 && XScreen::barColours(shot, shot.rect()) >= 5;
 }
 
 // The video shows in `area` and nowhere beside the main window.
 bool videoIn(const Form1& f, const QRect& area)
 {
     const QImage shot = screenImage();
-    return barColours(shot, area) >= 5 && barColours(shot, besideTheWindow(f)) == 0;
+    return XScreen::barColours(shot, area) >= 5 && XScreen::barColours(shot, besideTheWindow(f)) == 0;
 }
 
 bool inVideoArea(const Form1& f) { return videoIn(f, globalRect(f.mp)); }
@@ -234,7 +213,7 @@ private slots:
         QVERIFY(viewer.isVisible());
         const QImage picture = viewer.pc->pixmap().toImage();
         QCOMPARE(picture.size(), QGuiApplication::primaryScreen()->size() * picture.devicePixelRatio());
-        QVERIFY2(barColours(picture, besideTheWindow(f)) >= 3 && barColours(picture, picture.rect()) >= 5,
+        QVERIFY2(XScreen::barColours(picture, besideTheWindow(f)) >= 3 && XScreen::barColours(picture, picture.rect()) >= 5,
                  "the captured picture does not hold the full-screen video");
         viewer.hide();
         QVERIFY2(waitFor([&] { return inVideoArea(f); }, 5000), "the video did not come back into the window");
@@ -454,7 +433,7 @@ private slots:
                      "the compact video window did not show the clip");
             QVERIFY(QTest::qWaitForWindowExposed(&v));
             player = v.mk;
-            QVERIFY2(waitFor([&] { return barColours(screenImage(), globalRect(v.mk)) >= 5; }, 8000),
+            QVERIFY2(waitFor([&] { return XScreen::barColours(screenImage(), globalRect(v.mk)) >= 5; }, 8000),
                      "the video did not show in the compact video window");
         } else {
             Form1& f = shownWindow();
@@ -468,7 +447,7 @@ private slots:
             } else if (where == QLatin1String("capture")) {
                 f.ca_Click();
                 const QImage picture = Form4::instance().pc->pixmap().toImage();
-                QVERIFY2(barColours(picture, besideTheWindow(f)) >= 3 && barColours(picture, picture.rect()) >= 5,
+                QVERIFY2(XScreen::barColours(picture, besideTheWindow(f)) >= 3 && XScreen::barColours(picture, picture.rect()) >= 5,
                          "the captured picture does not hold the full-screen video");
             }
         }

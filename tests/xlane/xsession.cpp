@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QSet>
 #include <QStandardPaths>
 #include <QThread>
 
@@ -472,6 +473,28 @@ void keyChord(const QStringList& keysyms)
 }
 
 }  // namespace XInput
+
+namespace XScreen {
+
+int barColours(const QImage& image, const QRect& area)
+{
+    auto level = [](int v) { return v > 170 ? 1 : v < 70 ? 0 : -1; };
+    QSet<int> seen;
+    const QRect r = area & image.rect();
+    for (int y = r.top(); y <= r.bottom(); y += 3)
+        for (int x = r.left(); x <= r.right(); x += 3) {
+            const QRgb c = image.pixel(x, y);
+            const int red = level(qRed(c)), green = level(qGreen(c)), blue = level(qBlue(c));
+            if (red < 0 || green < 0 || blue < 0)
+                continue;
+            const int code = red * 4 + green * 2 + blue;
+            if (code != 0 && code != 7)  // neither black nor white
+                seen.insert(code);
+        }
+    return int(seen.size());
+}
+
+}  // namespace XScreen
 
 // --- a drag from another client ---
 

@@ -46,6 +46,15 @@ unsigned long holdRootPixmap(const char* property, QSize size);
 
 }  // namespace XSession
 
+namespace XScreen {
+
+// How many of the test picture's bar colours (writeTestVideo: the mixes of bright or dark red, green and
+// blue) show in the pixels of `area` of `image`. The desktop, a window's skin and a black video area
+// show none.
+int barColours(const QImage& image, const QRect& area);
+
+}  // namespace XScreen
+
 namespace XInput {
 
 void moveTo(const QPoint& global);
