@@ -319,7 +319,8 @@ private slots:
         // "●Power" ends the program the usual way.
         XInput::moveTo(at + power);
         XInput::click();
-        QVERIFY(player.waitForFinished(15000));
+        // The click's settling runs the event loop, so the end may have been seen already.
+        QVERIFY(player.state() == QProcess::NotRunning || player.waitForFinished(15000));
         QCOMPARE(player.exitStatus(), QProcess::NormalExit);
         QCOMPARE(player.exitCode(), 0);
         QVERIFY(QFile::exists(ProgramFolder::file(QStringLiteral("afore.pellum"))));
