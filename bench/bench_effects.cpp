@@ -3,6 +3,7 @@
 // Run: build/bench_effects (offscreen; needs no display). One run per effect and size; the figure is
 // the run's wall time, "frames" the window's paints during it and "shown" the paints that showed a
 // picture other than the one painted before (the window's part that can be seen).
+#include "bench/offscreenscreen.h"
 #include "player/tools/scr1.h"
 #include "player/tools/scrset.h"
 #include "ui/picturebox.h"
@@ -111,14 +112,9 @@ BENCHMARK(BM_Effect)->Apply(effects)->Iterations(1)->Unit(benchmark::kMillisecon
 
 int main(int argc, char** argv)
 {
-    // An offscreen screen of 1280 x 1024, the size of the window.
     QTemporaryFile screens;
-    if (!screens.open())
+    if (!useOffscreenScreen(screens))
         return 1;
-    screens.write(R"({"screens":[{"name":"bench","x":0,"y":0,"width":1280,"height":1024,)"
-                  R"("logicalDpi":96,"logicalBaseDpi":96,"dpr":1}]})");
-    screens.flush();
-    qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + screens.fileName().toLocal8Bit());
     QApplication app(argc, argv);
     std::setlocale(LC_NUMERIC, "C");
     benchmark::Initialize(&argc, argv);

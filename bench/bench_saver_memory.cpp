@@ -3,6 +3,7 @@
 // waves), tick after tick as the saver runs. Prints each tick's time and resident size, and the peak
 // resident size of the ticks (VmHWM, reset once the photo is written and the saver is up).
 // Run: build/bench_saver_memory (offscreen; needs no display).
+#include "bench/offscreenscreen.h"
 #include "player/tools/scr1.h"
 #include "player/tools/scrset.h"
 #include "tests/support/testenv.h"
@@ -58,14 +59,9 @@ bool writePhoto(const QString& path, int w, int h)
 
 int main(int argc, char** argv)
 {
-    // An offscreen screen of 1280 x 1024, the size the saver covers.
     QTemporaryFile screens;
-    if (!screens.open())
+    if (!useOffscreenScreen(screens))
         return 1;
-    screens.write(R"({"screens":[{"name":"bench","x":0,"y":0,"width":1280,"height":1024,)"
-                  R"("logicalDpi":96,"logicalBaseDpi":96,"dpr":1}]})");
-    screens.flush();
-    qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + screens.fileName().toLocal8Bit());
     TestEnv env;
     QApplication app(argc, argv);
     std::setlocale(LC_NUMERIC, "C");
