@@ -376,8 +376,11 @@ void Form1::Form_Load()
     Timer1->start();
     Timer2->start();
     // A control the stored design could not create is named on the notice window, with how to mend it.
+    // Controls that miss the same library give the same message; the notice says it once.
     if (!designProblems.isEmpty()) {
-        loadk::ShowStatus(designProblems.join(QLatin1Char('\n')), 1);
+        QStringList told = designProblems;
+        told.removeDuplicates();
+        loadk::ShowStatus(told.join(QLatin1Char('\n')), 1);
         loadk::instance().ShowInFront(this);
     }
 }
