@@ -5,6 +5,9 @@
 #include <QGuiApplication>
 #include <QList>
 #include <QWindow>
+#include <QtGui/qguiapplication_platform.h>
+#include <cstdlib>
+#include <xcb/xcb.h>
 
 VideoView::VideoView(QWidget* parent) : QWidget(parent)
 {
@@ -38,7 +41,12 @@ void VideoView::attach(MpvEngine& engine)
     // shown yet.
     if (QWindow* w = windowHandle(); w && !isHidden() && !w->isVisible()) {
         w->setVisible(true);
-        QGuiApplication::sync();
+        // One round trip: the map has reached the server when the answer comes.
+        const auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+        if (xcb_connection_t* c = x11 ? x11->connection() : nullptr)
+            free(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
+        else
+            QGuiApplication::sync();
     }
     engine.setWindowId(id, MpvEngine::videoOutput());
     // mpv leaves its last picture in the window when a clip ends; paint the window black again.
