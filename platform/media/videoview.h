@@ -4,6 +4,7 @@
 #include <QWidget>
 
 class MpvEngine;
+struct xcb_connection_t;
 
 class VideoView : public QWidget {
     Q_OBJECT
@@ -12,6 +13,13 @@ public:
     // Hands the view's window to the engine, once, before the engine's first file.
     void attach(MpvEngine& engine);
 
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
 private:
+    QSize nativeSize() const;  // the view's size in the display's pixels
+
     bool attached_ = false;
+    xcb_connection_t* connection_ = nullptr;
+    quint32 picture_ = 0;  // the window mpv draws into, a child of the view's window
 };
