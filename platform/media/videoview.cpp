@@ -55,7 +55,7 @@ void VideoView::attach(MpvEngine& engine)
     // One round trip: the map has reached the server, before the engine watches the window.
     free(xcb_get_input_focus_reply(connection_, xcb_get_input_focus(connection_), nullptr));
     engine.setWindowId(picture_, MpvEngine::videoOutput());
-    // mpv leaves its last picture in the window when a clip ends; paint the window black again.
+    // When a clip ends the view is painted black again.
     connect(&engine, &MpvEngine::fileEnded, this, qOverload<>(&QWidget::update));
 }
 
