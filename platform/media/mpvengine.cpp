@@ -51,7 +51,7 @@ QVariant nodeToVariant(const mpv_node* n)
 bool nullAudio() { return qEnvironmentVariable("PELLUM_NULL_AUDIO") == QLatin1String("1"); }
 
 // An mpv handle with the options every engine runs with, initialised; nullptr when mpv cannot start.
-// Touches nothing of Qt's, so it may run on any thread.
+// Needs no window-system state, so it may run on any thread.
 mpv_handle* newHandle(bool nullVideo, bool nullAudio)
 {
     mpv_handle* h = mpv_create();
