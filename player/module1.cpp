@@ -2,6 +2,8 @@
 
 #include "platform/dialogs.h"
 #include "platform/instance/singleinstance.h"
+#include "platform/media/mediaplayer.h"
+#include "platform/media/mpvengine.h"
 #include "platform/programfolder.h"
 #include "platform/sessionend.h"
 #include "platform/settings.h"
@@ -312,8 +314,11 @@ void Main(const QString& commandLine)
             playInCompactList(commandLine);
         return;
     }
-    if (!Form1::isLoaded() && !commandLine.isEmpty() && Form1::RouteOf(commandLine) == Form1::Route::Player)
+    if (!Form1::isLoaded() && !commandLine.isEmpty() && Form1::RouteOf(commandLine) == Form1::Route::Player) {
         StartupFile() = commandLine;
+        // The engine opens it while the main window is built.
+        MediaPlayer::PrepareAhead(commandLine);
+    }
     Form1& f = Form1::instance();
     f.show();
     UseMainWindow();
@@ -451,6 +456,8 @@ int run(int argc, char** argv)
     case SingleInstance::Outcome::Unguarded:
         break;
     }
+    // mpv starts on a worker thread while the windows are built; the first engine made takes it.
+    MpvEngine::startEarly();
     SessionEnd::watch([](const std::function<bool()>& mayAsk) { EndSession(mayAsk); });
     Main(TextFile::pathText(commandLine));
     // For start-up measurements: leave as soon as the first window has been shown and painted.

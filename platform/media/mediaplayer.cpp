@@ -11,6 +11,7 @@
 #include <QGuiApplication>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QPointer>
 #include <QResizeEvent>
 #include <QScreen>
 #include <QShortcut>
@@ -18,6 +19,7 @@
 #include <QWindow>
 #include <QVBoxLayout>
 #include <cmath>
+#include <utility>
 
 namespace {
 
@@ -31,11 +33,38 @@ double mpvVolume(int volume)
     return 100.0 * std::pow(10.0, (volume / 100.0) / 60.0);
 }
 
+// The engine PrepareAhead made and the clip it opened, until a player takes them.
+struct Ahead {
+    QPointer<MpvEngine> engine;
+    QString path;
+};
+
+Ahead& ahead()
+{
+    static Ahead a;
+    return a;
+}
+
 }  // namespace
 
-MediaPlayer::MediaPlayer(QWidget* parent)
-    : QWidget(parent), engine_(new MpvEngine(this)), view_(new VideoView(this))
+void MediaPlayer::PrepareAhead(const QString& path)
 {
+    if (path.isEmpty() || ahead().engine)
+        return;
+    auto* engine = new MpvEngine(QCoreApplication::instance());
+    engine->load(path, true);
+    ahead() = {engine, path};
+}
+
+MediaPlayer::MediaPlayer(QWidget* parent)
+    : QWidget(parent), engine_(ahead().engine), view_(new VideoView(this))
+{
+    if (engine_) {
+        engine_->setParent(this);
+        prepared_ = std::exchange(ahead(), {}).path;
+    } else {
+        engine_ = new MpvEngine(this);
+    }
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(view_);
@@ -93,9 +122,11 @@ void MediaPlayer::Prepare(const QString& path)
 {
     if (path.isEmpty() || !fileName_.isEmpty())
         return;
+    const bool opened = path == prepared_ && !engine_->idle();  // opened ahead
     prepared_ = path;
     view_->attach(*engine_);
-    engine_->load(path, true);
+    if (!opened)
+        engine_->load(path, true);
 }
 
 double MediaPlayer::CurrentPosition() const { return engine_->idle() ? startAt_ : engine_->timePos(); }

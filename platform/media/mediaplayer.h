@@ -25,6 +25,10 @@ public:
     // Opens `path` ahead of time, held at its first frame, while nothing is loaded: setting FileName to
     // the same path then plays it on from there instead of opening it again. Any other use replaces it.
     void Prepare(const QString& path);
+    // Opens `path` in the same way before any player exists (at start-up, while the windows are built),
+    // in an engine that the next player made takes over with the clip; its Prepare or FileName of the
+    // same path then goes on from there.
+    static void PrepareAhead(const QString& path);
 
     double CurrentPosition() const;          // seconds
     void setCurrentPosition(double seconds); // seeks

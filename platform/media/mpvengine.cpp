@@ -10,6 +10,7 @@
 #include <clocale>
 #include <cstdlib>
 #include <utility>
+#include <thread>
 #include <mpv/client.h>
 #include <xcb/xcb.h>
 
@@ -50,6 +51,7 @@ QVariant nodeToVariant(const mpv_node* n)
 bool nullAudio() { return qEnvironmentVariable("PELLUM_NULL_AUDIO") == QLatin1String("1"); }
 
 // An mpv handle with the options every engine runs with, initialised; nullptr when mpv cannot start.
+// Needs no window-system state, so it may run on any thread.
 mpv_handle* newHandle(bool nullVideo, bool nullAudio)
 {
     mpv_handle* h = mpv_create();
@@ -67,6 +69,9 @@ mpv_handle* newHandle(bool nullVideo, bool nullAudio)
         {"load-unsafe-playlists", "no"},
         // Pointer events over the video belong to the control, not to mpv.
         {"input-cursor", "no"},   {"cursor-autohide", "no"},
+        // mpv's own scripts serve its key bindings and configuration files, neither of which is used;
+        // loading them only delays the first clip.
+        {"load-stats-overlay", "no"}, {"load-osd-console", "no"}, {"load-auto-profiles", "no"},
     };
     for (const auto& o : opts)
         mpv_set_option_string(h, o[0], o[1]);
@@ -81,8 +86,83 @@ mpv_handle* newHandle(bool nullVideo, bool nullAudio)
     return h;
 }
 
+// The engine made ahead at start-up: a handle made on a worker thread while the windows are built, for
+// the first engine to take. Owned by the application, so that a handle nobody took is freed before the
+// process ends.
+class EarlyEngine : public QObject {
+public:
+    static void start()
+    {
+        if (!instance_ && QCoreApplication::instance())
+            instance_ = new EarlyEngine(QCoreApplication::instance());
+    }
+    // The handle made ahead, once, if it was made with the same outputs; nullptr when none was started,
+    // it was taken already or it would not do.
+    static mpv_handle* take(bool nullVideo, bool nullAudio)
+    {
+        if (!instance_)
+            return nullptr;
+        EarlyEngine* early = std::exchange(instance_, nullptr);
+        mpv_handle* h = early->wait();
+        if (early->nullVideo_ == nullVideo && early->nullAudio_ == nullAudio)
+            early->handle_ = nullptr;
+        else
+            h = nullptr;  // freed with the holder
+        delete early;
+        return h;
+    }
+    ~EarlyEngine() override
+    {
+        if (mpv_handle* h = wait())
+            mpv_terminate_destroy(h);
+        if (instance_ == this)
+            instance_ = nullptr;
+    }
+
+private:
+    // What decides the outputs is read here, on the GUI thread.
+    explicit EarlyEngine(QObject* parent)
+        : QObject(parent), nullVideo_(MpvEngine::nullOutput()), nullAudio_(nullAudio())
+    {
+        worker_ = std::thread([this] { handle_ = newHandle(nullVideo_, nullAudio_); });
+    }
+    mpv_handle* wait()
+    {
+        if (worker_.joinable())
+            worker_.join();
+        return handle_;
+    }
+
+    static inline EarlyEngine* instance_ = nullptr;
+    const bool nullVideo_;
+    const bool nullAudio_;
+    std::thread worker_;
+    mpv_handle* handle_ = nullptr;
+};
+
+// Answers mpv's question before each entry opens, on a thread of its own so that an entry never waits
+// for a busy window: an entry mpv must not open gets no name at all, which fails like a missing file.
+// Ends when the engine shuts down.
+void checkEntries(mpv_handle* h)
+{
+    for (;;) {
+        mpv_event* e = mpv_wait_event(h, -1);
+        if (e->event_id == MPV_EVENT_SHUTDOWN)
+            break;
+        if (e->event_id != MPV_EVENT_HOOK)
+            continue;
+        char* name = mpv_get_property_string(h, "stream-open-filename");
+        if (name && !MediaAddress::engineMayOpen(QString::fromUtf8(name)))
+            mpv_set_property_string(h, "stream-open-filename", "");
+        mpv_free(name);
+        mpv_hook_continue(h, static_cast<mpv_event_hook*>(e->data)->id);
+    }
+    mpv_destroy(h);
+}
 
 }  // namespace
+
+void MpvEngine::startEarly() { EarlyEngine::start(); }
 
 bool MpvEngine::nullOutput()
 {
@@ -132,7 +212,9 @@ MpvEngine::MpvEngine(QObject* parent) : QObject(parent)
 {
     std::setlocale(LC_NUMERIC, "C");
     const bool nullVideo = nullOutput(), audio = nullAudio();
-    handle_ = newHandle(nullVideo, audio);
+    handle_ = EarlyEngine::take(nullVideo, audio);
+    if (!handle_)
+        handle_ = newHandle(nullVideo, audio);
     if (!handle_)
         return;
     mpv_observe_property(handle_, TimePos, "time-pos", MPV_FORMAT_DOUBLE);
@@ -145,7 +227,10 @@ MpvEngine::MpvEngine(QObject* parent) : QObject(parent)
     mpv_observe_property(handle_, Metadata, "metadata", MPV_FORMAT_NODE);
     mpv_observe_property(handle_, VolumeProp, "volume", MPV_FORMAT_DOUBLE);
     mpv_observe_property(handle_, PathProp, "path", MPV_FORMAT_STRING);
-    mpv_hook_add(handle_, kOpenHook, "on_load", 0);
+    if (mpv_handle* checker = mpv_create_client(handle_, "pellum-entries")) {
+        mpv_hook_add(checker, kOpenHook, "on_load", 0);
+        checker_ = std::thread(checkEntries, checker);
+    }
     mpv_observe_property(handle_, OsdSize, "osd-dimensions", MPV_FORMAT_NODE);
     mpv_observe_property(handle_, CurrentVo, "current-vo", MPV_FORMAT_STRING);
     mpv_set_wakeup_callback(
@@ -160,8 +245,11 @@ MpvEngine::~MpvEngine()
 {
     if (handle_) {
         mpv_set_wakeup_callback(handle_, nullptr, nullptr);
+        // Also waits for the entry checker to let go of its handle.
         mpv_terminate_destroy(handle_);
     }
+    if (checker_.joinable())
+        checker_.join();
 }
 
 void MpvEngine::setWindowId(quintptr wid, const QString& vo)
@@ -384,9 +472,6 @@ void MpvEngine::handle(mpv_event* e)
             entryEnded(info);
         break;
     }
-    case MPV_EVENT_HOOK:
-        checkEntry(static_cast<mpv_event_hook*>(e->data)->id);
-        break;
     case MPV_EVENT_PROPERTY_CHANGE: {
         const auto* p = static_cast<mpv_event_property*>(e->data);
         const bool has = p->format != MPV_FORMAT_NONE && p->data;
@@ -459,15 +544,4 @@ void MpvEngine::entryEnded(const EntryEnd& end)
     if (reason == QLatin1String("eof"))
         timePos_ = duration_;
     emit fileEnded(reason);
-}
-
-void MpvEngine::checkEntry(quint64 hookId)
-{
-    // mpv waits for the answer before it opens the entry; an entry it must not open gets no name at all,
-    // which fails like a missing file.
-    char* name = mpv_get_property_string(handle_, "stream-open-filename");
-    if (name && !MediaAddress::engineMayOpen(QString::fromUtf8(name)))
-        mpv_set_property_string(handle_, "stream-open-filename", "");
-    mpv_free(name);
-    mpv_hook_continue(handle_, hookId);
 }

@@ -9,6 +9,7 @@
 #include <QSize>
 #include <QVariantMap>
 #include <optional>
+#include <thread>
 #include <utility>
 
 struct mpv_handle;
@@ -21,6 +22,9 @@ public:
     ~MpvEngine() override;
 
     bool isValid() const { return handle_ != nullptr; }
+    // Starts making the first engine's mpv handle on a worker thread, for the first engine made to take;
+    // called once the application and the numeric locale are in place.
+    static void startEarly();
     // The video output chosen for this process: "null" with no display or when PELLUM_NULL_OUTPUT=1.
     static bool nullOutput();
     // The output that draws into native windows on this display, decided once per run: mpv's `gpu`
@@ -88,9 +92,9 @@ private:
     void drain();
     void handle(mpv_event* e);
     void entryEnded(const EntryEnd& end);
-    void checkEntry(quint64 hookId);
 
     mpv_handle* handle_ = nullptr;
+    std::thread checker_;          // answers mpv's on_load question on its own handle
     quint64 loadTag_ = 0;          // reply tag of the load in flight, 0 when none
     quint64 loadSeq_ = 0;
     QList<EntryEnd> earlyEnds_;

@@ -4,7 +4,11 @@
 
 #include <QGuiApplication>
 #include <QList>
+#include <QResizeEvent>
 #include <QWindow>
+#include <QtGui/qguiapplication_platform.h>
+#include <cstdlib>
+#include <xcb/xcb.h>
 
 VideoView::VideoView(QWidget* parent) : QWidget(parent)
 {
@@ -33,14 +37,41 @@ void VideoView::attach(MpvEngine& engine)
             if (auto* sibling = qobject_cast<QWidget*>(o); sibling && !sibling->isWindow())
                 sibling->setAttribute(Qt::WA_NativeWindow);
     const WId id = winId();
-    // The engine takes any map of this window for a map of its own window in it, and then never maps
-    // its own. Map this one now, before the engine watches it, also while the window around it is not
-    // shown yet.
-    if (QWindow* w = windowHandle(); w && !isHidden() && !w->isVisible()) {
-        w->setVisible(true);
-        QGuiApplication::sync();
-    }
-    engine.setWindowId(id, MpvEngine::videoOutput());
-    // mpv leaves its last picture in the window when a clip ends; paint the window black again.
+    const auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    connection_ = x11 ? x11->connection() : nullptr;
+    if (!connection_)
+        return;
+    // mpv draws into a plain window of the view's own inside the view's window, which Qt never maps,
+    // unmaps or moves: the engine takes any map of the window it is given for a map of its own window
+    // in it, and then never maps its own, and Qt maps its native windows again while the window around
+    // them is shown. This one is mapped once, here, and only follows the view's size.
+    picture_ = xcb_generate_id(connection_);
+    const QSize px = nativeSize();
+    const uint32_t black = 0;
+    xcb_create_window(connection_, XCB_COPY_FROM_PARENT, picture_, xcb_window_t(id), 0, 0, uint16_t(px.width()),
+                      uint16_t(px.height()), 0, XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT,
+                      XCB_CW_BACK_PIXEL, &black);
+    xcb_map_window(connection_, picture_);
+    // One round trip: the map has reached the server, before the engine watches the window.
+    free(xcb_get_input_focus_reply(connection_, xcb_get_input_focus(connection_), nullptr));
+    engine.setWindowId(picture_, MpvEngine::videoOutput());
+    // When a clip ends the view is painted black again.
     connect(&engine, &MpvEngine::fileEnded, this, qOverload<>(&QWidget::update));
+}
+
+QSize VideoView::nativeSize() const
+{
+    const qreal ratio = devicePixelRatioF();
+    return QSize(qMax(1, qRound(width() * ratio)), qMax(1, qRound(height() * ratio)));
+}
+
+void VideoView::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    if (!picture_)
+        return;
+    const QSize px = nativeSize();
+    const uint32_t size[] = {uint32_t(px.width()), uint32_t(px.height())};
+    xcb_configure_window(connection_, picture_, XCB_CONFIG_WINDOW_WIDTH | XCB_CONFIG_WINDOW_HEIGHT, size);
+    xcb_flush(connection_);
 }

@@ -13,6 +13,7 @@
 #include <QSignalSpy>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QThread>
 #include <QTimer>
 #include <QUrl>
 #include <QtTest>
@@ -572,6 +573,79 @@ private slots:
         QCOMPARE(int(starts.count()), sameFile ? opened : opened + 1);
         QVERIFY(waitFor([&] { return ends.count() == 1; }));
         QVERIFY(!mp.ErrorFlag());
+    }
+
+    // A clip opened before any player exists (the file named at start-up) goes to the next player made,
+    // which plays it on from where it is; naming another file plays that one; a later player has an
+    // engine of its own.
+    void clipOpenedAhead_data()
+    {
+        QTest::addColumn<bool>("sameFile");
+        QTest::newRow("named by the player that took it") << true;
+        QTest::newRow("replaced by another file") << false;
+    }
+    void clipOpenedAhead()
+    {
+        QFETCH(bool, sameFile);
+        const QString clip = writeWav(env.path("ahead.wav"), 1.0);
+        const QString other = writeWav(env.path("instead.wav"), 1.0);
+        MediaPlayer::PrepareAhead(clip);
+        MediaPlayer mp;
+        MediaPlayer later;
+        QVERIFY(&later.engine() != &mp.engine());
+        QSignalSpy starts(&mp.engine(), &MpvEngine::fileStarted);
+        QSignalSpy ends(&mp, &MediaPlayer::EndOfStream);
+        mp.Prepare(clip);
+        QVERIFY(waitFor([&] { return mp.engine().loaded(); }));
+        QCOMPARE(mp.engine().path(), clip);
+        QCOMPARE(mp.PlayState(), 0);
+        QVERIFY(later.engine().idle());
+
+        const QString named = sameFile ? clip : other;
+        mp.setFileName(named);
+        QVERIFY(waitFor([&] { return mp.PlayState() == 2 && mp.CurrentPosition() > 0.2; }));
+        QCOMPARE(mp.engine().path(), named);
+        QCOMPARE(int(starts.count()), sameFile ? 1 : 2);
+        QVERIFY(waitFor([&] { return ends.count() == 1; }));
+        QVERIFY(!mp.ErrorFlag());
+    }
+
+    // The engine made ahead on a worker thread at start-up plays for the first engine that takes it, also
+    // when the outputs asked for differ from those it was made with.
+    void engineMadeAhead_data()
+    {
+        QTest::addColumn<bool>("otherOutputs");
+        QTest::newRow("same outputs") << false;
+        QTest::newRow("other outputs") << true;
+    }
+    void engineMadeAhead()
+    {
+        QFETCH(bool, otherOutputs);
+        const QByteArray before = qgetenv("PELLUM_NULL_AUDIO");
+        MpvEngine::startEarly();
+        qputenv("PELLUM_NULL_AUDIO", otherOutputs ? (before == "1" ? "0" : "1") : before);
+        MpvEngine first;
+        MpvEngine second;
+        qputenv("PELLUM_NULL_AUDIO", before);
+        for (MpvEngine* e : {&first, &second}) {
+            QVERIFY(e->isValid());
+            QSignalSpy ends(e, &MpvEngine::fileEnded);
+            e->load(writeWav(env.path("early.wav"), 0.3));
+            QVERIFY(waitFor([&] { return ends.count() == 1; }));
+            QCOMPARE(ends.first().first().toString(), QStringLiteral("eof"));
+        }
+    }
+
+    // The check made before an entry opens does not wait for the window's thread: a play list goes on
+    // playing while the window is busy.
+    void entriesOpenWhileTheWindowIsBusy()
+    {
+        const QString wav = writeWav(env.path("busy.wav"), 4.0);
+        MediaPlayer mp;
+        mp.setFileName(env.writeFile("busy.m3u", "#EXTM3U\n" + wav.toUtf8() + "\n"));
+        QThread::msleep(1500);  // no events
+        QVERIFY2(waitFor([&] { return mp.CurrentPosition() >= 0.8; }, 400),
+                 qPrintable(QStringLiteral("at %1 s").arg(mp.CurrentPosition())));
     }
 
     void flagMembersAndDisplaySize()

@@ -2,12 +2,15 @@
 // area (Magnify, the FullScreen option, capture, the RealMedia window maximised), the captured picture,
 // and the seek bar under a real drag.
 #include "tests/player_fixture.h"
+#include "tests/support/playerprocess.h"
 #include "tests/xlane/xsession.h"
 
 #include "platform/media/mpvengine.h"
 #include "platform/media/realaudio.h"
 
 #include <QApplication>
+#include <QFile>
+#include <QScopeGuard>
 #include <QMenu>
 #include <QPushButton>
 #include <QScreen>
@@ -16,6 +19,7 @@
 #include <QUrl>
 
 #include <X11/Xlib.h>
+#include <csignal>
 
 namespace {
 
@@ -280,6 +284,28 @@ private slots:
             const QColor backdrop = f.Picture2->palette().color(QPalette::Window);
             QVERIFY2(waitFor([&] { return screenImage().pixelColor(spot) == backdrop; }, 5000),
                      "the backdrop did not show over the video area");
+        }
+    }
+
+    // The program started with a video file shows the picture in its window at every start: the clip
+    // opens while the window is built, and its picture shows in the window once that is on the screen.
+    void startedProgramShowsThePicture()
+    {
+        fx.freshEnv();
+        const QString clip = video(QStringLiteral("started.mp4"), 20);
+        // A runtime folder of its own, so that no other player running here takes the start.
+        const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(fx.env->runtime()));
+        const auto restore = qScopeGuard([&] { qputenv("XDG_RUNTIME_DIR", runtime); });
+        auto bars = [] { return XScreen::barColours(screenImage(), screenImage().rect()); };
+        for (int start = 1; start <= 6; ++start) {
+            PlayerProcess p;
+            QVERIFY(p.start(QStringLiteral(PELLUM_PROGRAM), {QFile::encodeName(clip)}));
+            const bool shown = waitFor([&] { return bars() >= 5; }, 8000);
+            p.signal(SIGTERM);
+            QVERIFY(p.waitEnded());
+            QVERIFY2(shown, qPrintable(QStringLiteral("start %1 showed no picture").arg(start)));
+            QVERIFY(waitFor([&] { return bars() == 0; }, 4000));
         }
     }
 
