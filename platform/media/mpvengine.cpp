@@ -21,6 +21,7 @@ constexpr quint64 kOpenHook = 1;
 // Play lists naming play lists are followed this deep; a list that names itself would go on for ever.
 constexpr int kMaxListDepth = 8;
 constexpr quint64 kTracksTag = quint64(1) << 41;
+constexpr quint64 kSeekTag = quint64(1) << 42;
 
 enum Observed : uint64_t { TimePos = 1, Duration, Pause, IdleActive, Speed, Buffering, CacheSpeed, Metadata, VolumeProp, PathProp, OsdSize, CurrentVo };
 
@@ -318,6 +319,8 @@ void MpvEngine::load(const QString& url, bool paused)
     currentEntry_ = -1;
     startedEntry_ = -1;
     loaded_ = false;
+    restarted_ = false;
+    seeking_ = false;
     hasVideo_.reset();
     pendingSeek_ = -1;
     listEntries_.clear();
@@ -356,6 +359,8 @@ void MpvEngine::stop()
     ++loadSeq_;
     idle_ = true;
     loaded_ = false;
+    restarted_ = false;
+    seeking_ = false;
     hasVideo_.reset();
     pendingSeek_ = -1;
     timePos_ = 0;
@@ -366,11 +371,16 @@ void MpvEngine::seek(double seconds)
 {
     if (!(seconds >= 0))  // also drops NaN
         seconds = 0;
-    if (loaded_) {
+    if (loaded_ && restarted_) {
+        // Until mpv has made the seek, the position reads as its target: what it tells meanwhile is of
+        // before the seek.
         timePos_ = seconds;
-        command({QStringLiteral("seek"), QString::number(seconds, 'f', 3), QStringLiteral("absolute")});
+        seeking_ = true;
+        const QByteArray target = QByteArray::number(seconds, 'f', 3);
+        const char* args[] = {"seek", target.constData(), "absolute", nullptr};
+        mpv_command_async(handle_, kSeekTag, args);
     } else if (!idle_) {
-        // mpv refuses a seek before the file is open: keep it for FILE_LOADED.
+        // mpv refuses a seek until the clip is open and its playback set up: keep it until then.
         timePos_ = seconds;
         pendingSeek_ = seconds;
     }
@@ -404,6 +414,8 @@ void MpvEngine::handle(mpv_event* e)
     }
     switch (e->event_id) {
     case MPV_EVENT_COMMAND_REPLY:
+        if (e->reply_userdata == kSeekTag && e->error < 0)
+            seeking_ = false;  // refused: no seek is coming
         if (loadTag_ != 0 && e->reply_userdata == loadTag_) {
             loadTag_ = 0;
             const auto* cmd = static_cast<mpv_event_command*>(e->data);
@@ -450,12 +462,20 @@ void MpvEngine::handle(mpv_event* e)
             loaded_ = true;
             // The tracks mpv chose; the reply comes after every change that loading made.
             mpv_get_property_async(handle_, kTracksTag | loadSeq_, "track-list", MPV_FORMAT_NODE);
+            emit fileLoaded();
+        }
+        break;
+    case MPV_EVENT_PLAYBACK_RESTART:
+        // mpv refuses a seek until the clip's playback is set up, which is after it tells the clip is
+        // loaded: a seek kept while the clip opened is made now.
+        seeking_ = false;
+        if (loaded_ && !restarted_) {
+            restarted_ = true;
             if (pendingSeek_ >= 0) {
                 const double s = pendingSeek_;
                 pendingSeek_ = -1;
                 seek(s);
             }
-            emit fileLoaded();
         }
         break;
     case MPV_EVENT_END_FILE: {
@@ -478,7 +498,7 @@ void MpvEngine::handle(mpv_event* e)
         switch (e->reply_userdata) {
         case TimePos:
             // Until a seek asked for while opening is made, the position reads as its target.
-            if (has && pendingSeek_ < 0)
+            if (has && pendingSeek_ < 0 && !seeking_)
                 timePos_ = *static_cast<double*>(p->data);
             break;
         case PathProp: path_ = has ? QString::fromUtf8(*static_cast<char**>(p->data)) : QString(); break;
@@ -515,6 +535,8 @@ void MpvEngine::entryEnded(const EntryEnd& end)
     if (end.entry != currentEntry_)
         return;
     loaded_ = false;
+    restarted_ = false;
+    seeking_ = false;
     const bool redirect = end.reason == QLatin1String("redirect");
     if (redirect && currentDepth_ >= kMaxListDepth) {
         listEntries_.clear();

@@ -104,6 +104,8 @@ private:
     bool listPlayed_ = false;      // an entry of the current clip played to its end
     long long startedEntry_ = -1;  // entry of the last START_FILE
     bool loaded_ = false;
+    bool restarted_ = false;       // mpv has set up the current clip's playback (and takes seeks)
+    bool seeking_ = false;         // a seek sent and not yet made
     std::optional<bool> hasVideo_;
     QSize outputSize_;
     QString outputInUse_;
