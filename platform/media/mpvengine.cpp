@@ -268,7 +268,7 @@ void MpvEngine::setWindowId(quintptr wid, const QString& vo)
     setProperty("vo", vo);
 }
 
-void MpvEngine::command(const QStringList& args)
+void MpvEngine::command(const QStringList& args, quint64 tag)
 {
     if (!handle_)
         return;
@@ -279,7 +279,7 @@ void MpvEngine::command(const QStringList& args)
     for (const QByteArray& a : utf8)
         argv.append(a.constData());
     argv.append(nullptr);
-    mpv_command_async(handle_, 0, argv.data());
+    mpv_command_async(handle_, tag, argv.data());
 }
 
 void MpvEngine::setProperty(const char* name, const QString& value)
@@ -376,9 +376,7 @@ void MpvEngine::seek(double seconds)
         // before the seek.
         timePos_ = seconds;
         seeking_ = true;
-        const QByteArray target = QByteArray::number(seconds, 'f', 3);
-        const char* args[] = {"seek", target.constData(), "absolute", nullptr};
-        mpv_command_async(handle_, kSeekTag, args);
+        command({QStringLiteral("seek"), QString::number(seconds, 'f', 3), QStringLiteral("absolute")}, kSeekTag);
     } else if (!idle_) {
         // mpv refuses a seek until the clip is open and its playback set up: keep it until then.
         timePos_ = seconds;

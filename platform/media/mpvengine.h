@@ -39,7 +39,8 @@ public:
     // Gives mpv a native window to draw into (before the first file is loaded).
     void setWindowId(quintptr wid, const QString& vo);
 
-    void command(const QStringList& args);
+    // Sends a command; its reply comes with `tag` (0: no reply is looked at).
+    void command(const QStringList& args, quint64 tag = 0);
     void setProperty(const char* name, const QString& value);
     void setDouble(const char* name, double value);
     void setFlag(const char* name, bool value);
