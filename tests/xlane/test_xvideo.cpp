@@ -302,9 +302,9 @@ private slots:
             PlayerProcess p;
             QVERIFY(p.start(QStringLiteral(PELLUM_PROGRAM), {QFile::encodeName(clip)}));
             const bool shown = waitFor([&] { return bars() >= 5; }, 8000);
+            QVERIFY2(shown, qPrintable(QStringLiteral("start %1 showed no picture").arg(start)));
             p.signal(SIGTERM);
             QVERIFY(p.waitEnded());
-            QVERIFY2(shown, qPrintable(QStringLiteral("start %1 showed no picture").arg(start)));
             QVERIFY(waitFor([&] { return bars() == 0; }, 4000));
         }
     }

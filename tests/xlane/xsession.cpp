@@ -33,6 +33,7 @@ namespace {
 
 pid_t xvfbPid = 0;
 pid_t wmPid = 0;
+pid_t busPid = 0;
 Display* input = nullptr;
 
 // Starts a program that ends with this suite: should the suite die on a fault before stop(), the kernel
@@ -84,8 +85,9 @@ void end(pid_t& pid)
     pid = 0;
 }
 
-// Reads the display number that Xvfb writes to the pipe once it accepts connections.
-int readDisplay(int fd, int timeoutMs)
+// Reads the first line a program writes to the pipe (Xvfb's display number once it accepts connections,
+// the bus's address once it listens); empty when none comes in time.
+std::string readLine(int fd, int timeoutMs)
 {
     std::string text;
     QElapsedTimer clock;
@@ -99,10 +101,27 @@ int readDisplay(int fd, int timeoutMs)
         if (n <= 0)
             break;
         text.append(buf, size_t(n));
-        if (text.find('\n') != std::string::npos)
-            return std::atoi(text.c_str());
+        if (const size_t end = text.find('\n'); end != std::string::npos)
+            return text.substr(0, end);
     }
-    return -1;
+    return std::string();
+}
+
+// Starts `args`, with the number of a new pipe's write end where "{fd}" stands, and gives the first line
+// the program writes there; `pid` is 0 when the program is not installed.
+std::string startAndRead(std::vector<std::string> args, pid_t& pid)
+{
+    int fds[2];
+    if (pipe(fds) != 0)
+        return std::string();
+    for (std::string& a : args)
+        if (const size_t at = a.find("{fd}"); at != std::string::npos)
+            a.replace(at, 4, std::to_string(fds[1]));
+    pid = spawn(args, fds[0], false);
+    close(fds[1]);
+    const std::string line = pid ? readLine(fds[0], 15000) : std::string();
+    close(fds[0]);
+    return line;
 }
 
 Display* display()
@@ -118,34 +137,35 @@ namespace XSession {
 
 bool start(QSize screen, QString* error)
 {
-    int fds[2];
-    if (pipe(fds) != 0) {
-        *error = QStringLiteral("no pipe");
-        return false;
-    }
     const std::string geometry = std::to_string(screen.width()) + 'x' + std::to_string(screen.height()) + "x24";
-    xvfbPid = spawn({"Xvfb", "-displayfd", std::to_string(fds[1]), "-screen", "0", geometry, "-nolisten", "tcp",
-                     "-noreset", "+extension", "XTEST"},
-                    fds[0], false);
-    close(fds[1]);
+    const std::string number = startAndRead({"Xvfb", "-displayfd", "{fd}", "-screen", "0", geometry, "-nolisten",
+                                             "tcp", "-noreset", "+extension", "XTEST"},
+                                            xvfbPid);
     if (!xvfbPid) {
-        close(fds[0]);
         *error = QStringLiteral("Xvfb could not be started (is the xvfb package installed?)");
         return false;
     }
-    const int number = readDisplay(fds[0], 15000);
-    close(fds[0]);
-    if (number < 0) {
+    if (number.empty()) {
         end(xvfbPid);
         *error = QStringLiteral("Xvfb did not come up");
         return false;
     }
-    const std::string name = ':' + std::to_string(number);
+    const std::string name = ':' + number;
     setenv("DISPLAY", name.c_str(), 1);
     setenv("QT_QPA_PLATFORM", "xcb", 1);
     unsetenv("PELLUM_NULL_OUTPUT");
     setenv("PELLUM_NULL_AUDIO", "1", 1);
     unsetenv("WAYLAND_DISPLAY");
+    // The session's bus, as a desktop session has one: without it every program on the display would
+    // have its bus library fork an autolaunch helper, from a process whose threads are already busy.
+    const std::string bus = startAndRead({"dbus-daemon", "--session", "--nofork", "--nopidfile", "--print-address={fd}"},
+                                         busPid);
+    if (bus.empty()) {
+        stop();
+        *error = QStringLiteral("dbus-daemon could not be started (is the dbus-daemon package installed?)");
+        return false;
+    }
+    setenv("DBUS_SESSION_BUS_ADDRESS", bus.c_str(), 1);
 
     wmPid = spawn({"openbox", "--sm-disable"}, -1, true);
     if (!wmPid) {
@@ -173,6 +193,7 @@ void stop()
         input = nullptr;
     }
     end(wmPid);
+    end(busPid);
     end(xvfbPid);
 }
 

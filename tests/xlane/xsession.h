@@ -12,7 +12,8 @@
 
 namespace XSession {
 
-// Starts Xvfb on a free display and openbox on it, and points DISPLAY and QT_QPA_PLATFORM (xcb) at it.
+// Starts Xvfb on a free display, a session bus and openbox on it, and points DISPLAY, QT_QPA_PLATFORM (xcb)
+// and DBUS_SESSION_BUS_ADDRESS at them.
 // The media engine's video goes to the real display; its sound goes to the null output.
 // Returns false with `error` set when either program is missing or does not come up.
 bool start(QSize screen, QString* error);
