@@ -1,5 +1,6 @@
 #include "platform/cdaudio/cdaudio.h"
 
+#include "platform/cdiolock.h"
 #include "platform/drives/drives.h"
 #include "platform/media/mpvengine.h"
 
@@ -90,6 +91,7 @@ bool moveTray(const QString& action, const QString& device)
     if (!isBlockDevice(device))
         return false;
     const QByteArray dev = QFile::encodeName(device);
+    const std::lock_guard lock(cdioLock());
     if (action == QLatin1String("eject"))
         return cdio_eject_media_drive(dev.constData()) == DRIVER_OP_SUCCESS;
     driver_id_t driver = DRIVER_DEVICE;
@@ -218,9 +220,13 @@ int status(Session& session, const QStringList& w, QString* result)
     const QString what = w.mid(2).join(QLatin1Char(' '));
     if (what == QLatin1String("number of tracks")) {
         // The disc is asked again: one taken out, or put in its place, leaves the alias without a disc.
-        const std::optional<Drives::Toc> now = readDisc(device);
-        if (!now || !session.disc || *now != *session.disc)
-            session.disc.reset();
+        // While the engine opens a disc the library is its own, and the disc is asked at the next count.
+        const std::unique_lock library(cdioLock(), std::try_to_lock);
+        if (library.owns_lock()) {
+            const std::optional<Drives::Toc> now = readDisc(device);
+            if (!now || !session.disc || *now != *session.disc)
+                session.disc.reset();
+        }
     }
     if (what == QLatin1String("mode")) {
         if (!session.disc)

@@ -1,6 +1,8 @@
 // Tables of contents of audio discs, through libcdio.
 #include "platform/drives/drives.h"
 
+#include "platform/cdiolock.h"
+
 #include <QFile>
 
 #include <cdio/cdio.h>
@@ -19,6 +21,7 @@ std::optional<Toc> readToc(const QString& deviceOrImage)
 {
     if (deviceOrImage.isEmpty() || !QFile::exists(deviceOrImage))
         return std::nullopt;
+    const std::lock_guard lock(cdioLock());
     static const bool quieted = (cdio_log_set_handler(quiet), true);
     (void)quieted;
     CdIo_t* cd = cdio_open(QFile::encodeName(deviceOrImage).constData(), DRIVER_UNKNOWN);

@@ -1,5 +1,6 @@
 #include "platform/media/mpvengine.h"
 
+#include "platform/cdiolock.h"
 #include "platform/media/mediaaddress.h"
 #include "platform/textfile.h"
 
@@ -143,19 +144,29 @@ private:
 
 // Answers mpv's question before each entry opens, on a thread of its own so that an entry never waits
 // for a busy window: an entry mpv must not open gets no name at all, which fails like a missing file.
-// Ends when the engine shuts down.
+// An audio disc opens through libcdio, which this program also reads discs with: the library is held from
+// the question until the disc has opened or failed. Ends when the engine shuts down.
 void checkEntries(mpv_handle* h)
 {
+    std::unique_lock disc(cdioLock(), std::defer_lock);
     for (;;) {
         mpv_event* e = mpv_wait_event(h, -1);
         if (e->event_id == MPV_EVENT_SHUTDOWN)
             break;
+        if (e->event_id == MPV_EVENT_FILE_LOADED || e->event_id == MPV_EVENT_END_FILE) {
+            if (disc.owns_lock())
+                disc.unlock();
+            continue;
+        }
         if (e->event_id != MPV_EVENT_HOOK)
             continue;
         char* name = mpv_get_property_string(h, "stream-open-filename");
-        if (name && !MediaAddress::engineMayOpen(QString::fromUtf8(name)))
-            mpv_set_property_string(h, "stream-open-filename", "");
+        const QString entry = name ? QString::fromUtf8(name) : QString();
         mpv_free(name);
+        if (name && !MediaAddress::engineMayOpen(entry))
+            mpv_set_property_string(h, "stream-open-filename", "");
+        else if (entry.startsWith(QLatin1String("cdda:"), Qt::CaseInsensitive) && !disc.owns_lock())
+            disc.lock();
         mpv_hook_continue(h, static_cast<mpv_event_hook*>(e->data)->id);
     }
     mpv_destroy(h);
