@@ -405,7 +405,8 @@ private slots:
 
     void realPlayback()
     {
-        insert({225, 375, 300}, true);
+        // Tracks of 5, 5 and 4 seconds: the once-a-second tick has time to show the first one's third second.
+        insert({375, 375, 300}, true);
         Form3& f = Form3::instance();
         f.show();
         // The player's own tick follows the disc as it really plays.
