@@ -296,9 +296,18 @@ void Main(const QString& commandLine)
         }
     } starting;
     SettingsStore::setFailureHandler(tellSettingsNotSaved);
+    const QString upper = commandLine.toUpper();
+    // A file for the main window's player: the engine opens it while the loading window shows and the
+    // main window is built.
+    const bool mainWindow = upper != QLatin1String("/J") && upper != QLatin1String("/C") &&
+                            SettingsStore::GetSetting(QStringLiteral("start")) != QLatin1String("pellum");
+    if (mainWindow && !Form1::isLoaded() && !commandLine.isEmpty() &&
+        Form1::RouteOf(commandLine) == Form1::Route::Player) {
+        StartupFile() = commandLine;
+        MediaPlayer::PrepareAhead(commandLine);
+    }
     loadk::instance().show();
     LanguagePath() = SettingsStore::GetSetting(QStringLiteral("inifn"));
-    const QString upper = commandLine.toUpper();
     if (upper == QLatin1String("/J")) {
         openCompactPlayer();
         return;
@@ -313,11 +322,6 @@ void Main(const QString& commandLine)
         if (!commandLine.isEmpty())
             playInCompactList(commandLine);
         return;
-    }
-    if (!Form1::isLoaded() && !commandLine.isEmpty() && Form1::RouteOf(commandLine) == Form1::Route::Player) {
-        StartupFile() = commandLine;
-        // The engine opens it while the main window is built.
-        MediaPlayer::PrepareAhead(commandLine);
     }
     Form1& f = Form1::instance();
     f.show();
@@ -433,11 +437,13 @@ void EndProgram()
 
 int run(int argc, char** argv)
 {
+    // mpv starts on a worker thread at once, while the display is opened and the windows are built; the
+    // first engine made takes it. It also settles the locale, with numbers in the "C" form mpv needs.
+    MpvEngine::startEarly();
     QApplication app(argc, argv);
+    MpvEngine::applicationMade();
     QApplication::setApplicationName(QStringLiteral("PellumPlayer"));
     QApplication::setQuitOnLastWindowClosed(false);
-    // mpv refuses to start under a locale whose decimal point is not ".".
-    std::setlocale(LC_NUMERIC, "C");
     // The command line is taken whole: a path with blanks arrives as one argument, or as several that
     // are joined again. In its bytes (the application has taken its own options out), so that a name
     // that is not UTF-8 still names its file.
@@ -456,8 +462,6 @@ int run(int argc, char** argv)
     case SingleInstance::Outcome::Unguarded:
         break;
     }
-    // mpv starts on a worker thread while the windows are built; the first engine made takes it.
-    MpvEngine::startEarly();
     SessionEnd::watch([](const std::function<bool()>& mayAsk) { EndSession(mayAsk); });
     Main(TextFile::pathText(commandLine));
     // For start-up measurements: leave as soon as the first window has been shown and painted.

@@ -10,7 +10,10 @@
 #include <QMetaObject>
 #include <clocale>
 #include <cstdlib>
+#include <langinfo.h>
+#include <optional>
 #include <utility>
+#include <vector>
 #include <thread>
 #include <mpv/client.h>
 #include <xcb/xcb.h>
@@ -88,15 +91,88 @@ mpv_handle* newHandle(bool nullVideo, bool nullAudio)
     return h;
 }
 
-// The engine made ahead at start-up: a handle made on a worker thread while the windows are built, for
-// the first engine to take. Owned by the application, so that a handle nobody took is freed before the
-// process ends.
+// The locale variables of the environment that the start named for itself, as they were before.
+struct NamedVariable {
+    const char* name;
+    std::optional<QByteArray> value;
+};
+
+std::vector<NamedVariable>& namedVariables()
+{
+    static std::vector<NamedVariable> v;
+    return v;
+}
+
+void nameVariable(const char* name, const QByteArray& value)
+{
+    namedVariables().push_back(
+        {name, qEnvironmentVariableIsSet(name) ? std::optional<QByteArray>(qgetenv(name)) : std::nullopt});
+    qputenv(name, value);
+}
+
+void restoreVariables()
+{
+    for (const NamedVariable& v : std::exchange(namedVariables(), {})) {
+        if (v.value)
+            qputenv(v.name, *v.value);
+        else
+            qunsetenv(v.name);
+    }
+}
+
+bool isUtf8(const char* codeset)
+{
+    const QByteArray c = QByteArray(codeset).toLower();
+    return c == "utf-8" || c == "utf8";
+}
+
+// Settles the locale before any thread runs, as the application object will settle it from the
+// environment: numbers in the "C" form that mpv needs from its first moment, characters in UTF-8 as Qt
+// wants them. The environment names both for the moment, so that the application's own
+// setlocale(LC_ALL, "") makes the same locale again and changes nothing while mpv starts. False, with
+// nothing changed, where LC_ALL names a locale (it overrides both) or no UTF-8 locale is to be had.
+bool settleLocale()
+{
+    if (!qEnvironmentVariableIsEmpty("LC_ALL"))
+        return false;
+    nameVariable("LC_NUMERIC", "C");
+    std::setlocale(LC_ALL, "");
+    if (!isUtf8(nl_langinfo(CODESET))) {
+        // As Qt does it: the character type's own locale in UTF-8, else C's.
+        QByteArray own = std::setlocale(LC_CTYPE, nullptr);
+        own.truncate(own.indexOf('@') >= 0 ? own.indexOf('@') : own.size());
+        own.truncate(own.indexOf('.') >= 0 ? own.indexOf('.') : own.size());
+        const char* chosen = nullptr;
+        for (const QByteArray& name : {own + ".UTF-8", QByteArray("C.UTF-8"), QByteArray("C.utf8")})
+            if ((chosen = std::setlocale(LC_CTYPE, name.constData())))
+                break;
+        if (!chosen) {
+            restoreVariables();
+            std::setlocale(LC_ALL, "C");
+            return false;
+        }
+        nameVariable("LC_CTYPE", chosen);
+    }
+    return true;
+}
+
+// The engine made ahead at start-up: a handle made on a worker thread while the display is opened and
+// the windows are built, for the first engine to take. Owned by the application, so that a handle nobody
+// took is freed before the process ends.
 class EarlyEngine : public QObject {
 public:
     static void start()
     {
-        if (!instance_ && QCoreApplication::instance())
+        if (!instance_)
             instance_ = new EarlyEngine(QCoreApplication::instance());
+    }
+    // Once the application exists: the holder started before it becomes the application's.
+    static void applicationMade()
+    {
+        if (instance_ && !instance_->parent()) {
+            instance_->wait();
+            instance_->setParent(QCoreApplication::instance());
+        }
     }
     // The handle made ahead, once, if it was made with the same outputs; nullptr when none was started,
     // it was taken already or it would not do.
@@ -174,13 +250,29 @@ void checkEntries(mpv_handle* h)
 
 }  // namespace
 
-void MpvEngine::startEarly() { EarlyEngine::start(); }
+void MpvEngine::startEarly()
+{
+    if (QCoreApplication::instance() || settleLocale())
+        EarlyEngine::start();
+}
+
+void MpvEngine::applicationMade()
+{
+    EarlyEngine::applicationMade();
+    // mpv has read the environment by now.
+    restoreVariables();
+    std::setlocale(LC_NUMERIC, "C");
+    EarlyEngine::start();
+}
 
 bool MpvEngine::nullOutput()
 {
     if (qEnvironmentVariable("PELLUM_NULL_OUTPUT") == QLatin1String("1"))
         return true;
-    const QString p = QGuiApplication::platformName();
+    // Before the application exists, the platform the environment names for it (xcb by default).
+    const QString named = qEnvironmentVariable("QT_QPA_PLATFORM", QStringLiteral("xcb"));
+    const QString p = qGuiApp ? QGuiApplication::platformName()
+                              : named.section(QLatin1Char(';'), 0, 0).section(QLatin1Char(':'), 0, 0);
     return p == QLatin1String("offscreen") || p == QLatin1String("minimal") || p.isEmpty();
 }
 

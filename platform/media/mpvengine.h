@@ -22,9 +22,14 @@ public:
     ~MpvEngine() override;
 
     bool isValid() const { return handle_ != nullptr; }
-    // Starts making the first engine's mpv handle on a worker thread, for the first engine made to take;
-    // called once the application and the numeric locale are in place.
+    // Starts making the first engine's mpv handle on a worker thread, for the first engine made to take.
+    // Called first thing, before the application object: the locale is settled then, as the application
+    // will settle it but with numbers in mpv's "C" form (where LC_ALL names a locale nothing starts
+    // until applicationMade()). Also with the application made.
     static void startEarly();
+    // Called once the application object exists: the environment is as it was again, the numeric locale
+    // "C", and the handle is being made.
+    static void applicationMade();
     // The video output chosen for this process: "null" with no display or when PELLUM_NULL_OUTPUT=1.
     static bool nullOutput();
     // The output that draws into native windows on this display, decided once per run: mpv's `gpu`

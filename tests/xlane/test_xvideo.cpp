@@ -20,6 +20,7 @@
 
 #include <X11/Xlib.h>
 #include <csignal>
+#include <optional>
 
 namespace {
 
@@ -289,16 +290,36 @@ private slots:
 
     // The program started with a video file shows the picture in its window at every start: the clip
     // opens while the window is built, and its picture shows in the window once that is on the screen.
+    // Also where the environment names a locale for everything, for numbers alone, or none in UTF-8.
+    void startedProgramShowsThePicture_data()
+    {
+        QTest::addColumn<QByteArrayList>("locale");  // variables set for the start, "NAME=value"
+        QTest::addColumn<int>("starts");
+        QTest::newRow("the desktop's locale") << QByteArrayList{} << 6;
+        QTest::newRow("LC_ALL names one") << QByteArrayList{"LC_ALL=C.UTF-8"} << 2;
+        QTest::newRow("numbers named apart") << QByteArrayList{"LC_NUMERIC=C.UTF-8"} << 2;
+        QTest::newRow("no UTF-8 locale named") << QByteArrayList{"LANG=C", "LC_CTYPE=POSIX"} << 2;
+    }
     void startedProgramShowsThePicture()
     {
+        QFETCH(QByteArrayList, locale);
+        QFETCH(int, starts);
         fx.freshEnv();
         const QString clip = video(QStringLiteral("started.mp4"), 20);
         // A runtime folder of its own, so that no other player running here takes the start.
-        const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
+        QByteArrayList names{"XDG_RUNTIME_DIR", "LC_ALL", "LC_NUMERIC", "LC_CTYPE", "LANG"};
+        QList<std::optional<QByteArray>> before;
+        for (const QByteArray& name : names)
+            before.append(qEnvironmentVariableIsSet(name) ? std::optional(qgetenv(name)) : std::nullopt);
+        const auto restore = qScopeGuard([&] {
+            for (int i = 0; i < names.size(); ++i)
+                before[i] ? qputenv(names[i], *before[i]) : qunsetenv(names[i]);
+        });
         qputenv("XDG_RUNTIME_DIR", QFile::encodeName(fx.env->runtime()));
-        const auto restore = qScopeGuard([&] { qputenv("XDG_RUNTIME_DIR", runtime); });
+        for (const QByteArray& variable : locale)
+            qputenv(variable.left(variable.indexOf('=')), variable.mid(variable.indexOf('=') + 1));
         auto bars = [] { return XScreen::barColours(screenImage(), screenImage().rect()); };
-        for (int start = 1; start <= 6; ++start) {
+        for (int start = 1; start <= starts; ++start) {
             PlayerProcess p;
             QVERIFY(p.start(QStringLiteral(PELLUM_PROGRAM), {QFile::encodeName(clip)}));
             const bool shown = waitFor([&] { return bars() >= 5; }, 8000);
