@@ -297,10 +297,10 @@ void Main(const QString& commandLine)
     } starting;
     SettingsStore::setFailureHandler(tellSettingsNotSaved);
     const QString upper = commandLine.toUpper();
+    const bool compactStart = SettingsStore::GetSetting(QStringLiteral("start")) == QLatin1String("pellum");
     // A file for the main window's player: the engine opens it while the loading window shows and the
     // main window is built.
-    const bool mainWindow = upper != QLatin1String("/J") && upper != QLatin1String("/C") &&
-                            SettingsStore::GetSetting(QStringLiteral("start")) != QLatin1String("pellum");
+    const bool mainWindow = upper != QLatin1String("/J") && upper != QLatin1String("/C") && !compactStart;
     if (mainWindow && !Form1::isLoaded() && !commandLine.isEmpty() &&
         Form1::RouteOf(commandLine) == Form1::Route::Player) {
         StartupFile() = commandLine;
@@ -317,7 +317,7 @@ void Main(const QString& commandLine)
         return;
     }
     loadk::ShowStatus(SHE::LangText(QStringLiteral("loaddata"), QStringLiteral("Loading program data")), 0);
-    if (SettingsStore::GetSetting(QStringLiteral("start")) == QLatin1String("pellum")) {
+    if (compactStart) {
         openCompactPlayer();
         if (!commandLine.isEmpty())
             playInCompactList(commandLine);

@@ -294,11 +294,7 @@ private slots:
         freshEnv();
         const QString temp = fx.env->path(QStringLiteral("temp"));
         QVERIFY(QDir().mkpath(temp));
-        const QByteArray oldTemp = qgetenv("TMPDIR");
-        const struct Restore {
-            QByteArray temp;
-            ~Restore() { temp.isNull() ? qunsetenv("TMPDIR") : qputenv("TMPDIR", temp); }
-        } restore{oldTemp};
+        const KeptVariables kept({"TMPDIR"});
         qputenv("TMPDIR", QFile::encodeName(temp));
         qunsetenv("XDG_RUNTIME_DIR");
         const QString own = temp + QStringLiteral("/pellumplayer-%1").arg(::getuid());

@@ -237,9 +237,10 @@ void checkEntries(mpv_handle* h)
         if (e->event_id != MPV_EVENT_HOOK)
             continue;
         char* name = mpv_get_property_string(h, "stream-open-filename");
-        const QString entry = name ? QString::fromUtf8(name) : QString();
+        const bool named = name != nullptr;
+        const QString entry = QString::fromUtf8(name);
         mpv_free(name);
-        if (name && !MediaAddress::engineMayOpen(entry))
+        if (named && !MediaAddress::engineMayOpen(entry))
             mpv_set_property_string(h, "stream-open-filename", "");
         else if (entry.startsWith(QLatin1String("cdda:"), Qt::CaseInsensitive) && !disc.owns_lock())
             disc.lock();
@@ -270,9 +271,10 @@ bool MpvEngine::nullOutput()
     if (qEnvironmentVariable("PELLUM_NULL_OUTPUT") == QLatin1String("1"))
         return true;
     // Before the application exists, the platform the environment names for it (xcb by default).
-    const QString named = qEnvironmentVariable("QT_QPA_PLATFORM", QStringLiteral("xcb"));
     const QString p = qGuiApp ? QGuiApplication::platformName()
-                              : named.section(QLatin1Char(';'), 0, 0).section(QLatin1Char(':'), 0, 0);
+                              : qEnvironmentVariable("QT_QPA_PLATFORM", QStringLiteral("xcb"))
+                                    .section(QLatin1Char(';'), 0, 0)
+                                    .section(QLatin1Char(':'), 0, 0);
     return p == QLatin1String("offscreen") || p == QLatin1String("minimal") || p.isEmpty();
 }
 

@@ -360,20 +360,14 @@ int main(int argc, char** argv)
         // The services the bus starts (the settings store among them) keep their settings here.
         QTemporaryDir busConfig;
         if (busConfig.isValid()) {
-            const char* const kept[] = {"XDG_CONFIG_HOME", "XDG_DATA_HOME"};
-            QList<std::optional<QByteArray>> saved;
-            for (const char* name : kept)
-                saved << (qEnvironmentVariableIsSet(name) ? std::optional(qgetenv(name)) : std::nullopt);
+            // Without a private bus the suite runs here, in the surroundings it was given.
+            const KeptVariables kept({"PELLUM_TEST_BUS_CONFIG", "XDG_CONFIG_HOME", "XDG_DATA_HOME"});
             qputenv("PELLUM_TEST_BUS_CONFIG", busConfig.path().toUtf8());
             qputenv("XDG_CONFIG_HOME", busConfig.path().toUtf8());
             qputenv("XDG_DATA_HOME", busConfig.path().toUtf8());
             const int code = rerunOnPrivateBus(argc, argv);
             if (code != -1)
                 return code;
-            // No private bus: the suite runs here, in the surroundings it was given.
-            qunsetenv("PELLUM_TEST_BUS_CONFIG");
-            for (int i = 0; i < 2; ++i)
-                saved[i] ? qputenv(kept[i], *saved[i]) : qunsetenv(kept[i]);
         }
         qunsetenv("DBUS_SESSION_BUS_ADDRESS");
     }

@@ -32,6 +32,19 @@ private:
     QTemporaryDir dir_;
 };
 
+// Environment variables as they stand when it is made, put back when it ends (unset where they were).
+class KeptVariables {
+public:
+    explicit KeptVariables(const QList<QByteArray>& names);
+    ~KeptVariables();
+    KeptVariables(const KeptVariables&) = delete;
+    KeptVariables& operator=(const KeptVariables&) = delete;
+
+private:
+    QList<QByteArray> names_;
+    QList<std::optional<QByteArray>> values_;
+};
+
 // A RIFF/WAVE file of silence: mono, 16-bit, `rate` samples a second, `seconds` long.
 QByteArray wavBytes(double seconds, int rate = 8000);
 // Writes such a file and returns its path.

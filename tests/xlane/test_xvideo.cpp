@@ -10,7 +10,6 @@
 
 #include <QApplication>
 #include <QFile>
-#include <QScopeGuard>
 #include <QMenu>
 #include <QPushButton>
 #include <QScreen>
@@ -20,7 +19,6 @@
 
 #include <X11/Xlib.h>
 #include <csignal>
-#include <optional>
 
 namespace {
 
@@ -306,15 +304,8 @@ private slots:
         QFETCH(int, starts);
         fx.freshEnv();
         const QString clip = video(QStringLiteral("started.mp4"), 20);
+        const KeptVariables kept({"XDG_RUNTIME_DIR", "LC_ALL", "LC_NUMERIC", "LC_CTYPE", "LANG"});
         // A runtime folder of its own, so that no other player running here takes the start.
-        QByteArrayList names{"XDG_RUNTIME_DIR", "LC_ALL", "LC_NUMERIC", "LC_CTYPE", "LANG"};
-        QList<std::optional<QByteArray>> before;
-        for (const QByteArray& name : names)
-            before.append(qEnvironmentVariableIsSet(name) ? std::optional(qgetenv(name)) : std::nullopt);
-        const auto restore = qScopeGuard([&] {
-            for (int i = 0; i < names.size(); ++i)
-                before[i] ? qputenv(names[i], *before[i]) : qunsetenv(names[i]);
-        });
         qputenv("XDG_RUNTIME_DIR", QFile::encodeName(fx.env->runtime()));
         for (const QByteArray& variable : locale)
             qputenv(variable.left(variable.indexOf('=')), variable.mid(variable.indexOf('=') + 1));

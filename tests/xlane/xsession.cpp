@@ -125,6 +125,29 @@ std::string startAndRead(std::vector<std::string> args, pid_t& pid, bool quiet =
     return line;
 }
 
+// The session's bus, as a desktop session has one: without it every program on the display would have
+// its bus library fork an autolaunch helper, from a process whose threads are already busy. It starts no
+// services: the accessibility bus that Qt asks after is not there, and the answer comes at once.
+// Gives the bus's address, empty when it does not come up.
+std::string startBus()
+{
+    char config[] = "/tmp/pellum-xlane-bus-XXXXXX";
+    const int fd = mkstemp(config);
+    if (fd < 0)
+        return std::string();
+    busConfig = config;
+    const std::string text =
+        "<busconfig><type>session</type><listen>unix:tmpdir=/tmp</listen><auth>EXTERNAL</auth>"
+        "<policy context=\"default\"><allow send_destination=\"*\" eavesdrop=\"true\"/>"
+        "<allow eavesdrop=\"true\"/><allow own=\"*\"/></policy></busconfig>\n";
+    const bool written = write(fd, text.data(), text.size()) == ssize_t(text.size());
+    close(fd);
+    if (!written)
+        return std::string();
+    return startAndRead({"dbus-daemon", "--config-file=" + busConfig, "--nofork", "--nopidfile", "--print-address={fd}"},
+                        busPid, true);
+}
+
 Display* display()
 {
     if (!input)
@@ -157,27 +180,7 @@ bool start(QSize screen, QString* error)
     unsetenv("PELLUM_NULL_OUTPUT");
     setenv("PELLUM_NULL_AUDIO", "1", 1);
     unsetenv("WAYLAND_DISPLAY");
-    // The session's bus, as a desktop session has one: without it every program on the display would
-    // have its bus library fork an autolaunch helper, from a process whose threads are already busy.
-    // It starts no services: the accessibility bus that Qt asks after is not there, and the answer
-    // comes at once.
-    char config[] = "/tmp/pellum-xlane-bus-XXXXXX";
-    if (const int fd = mkstemp(config); fd >= 0) {
-        busConfig = config;
-        const std::string text =
-            "<busconfig><type>session</type><listen>unix:tmpdir=/tmp</listen><auth>EXTERNAL</auth>"
-            "<policy context=\"default\"><allow send_destination=\"*\" eavesdrop=\"true\"/>"
-            "<allow eavesdrop=\"true\"/><allow own=\"*\"/></policy></busconfig>\n";
-        const bool written = write(fd, text.data(), text.size()) == ssize_t(text.size());
-        close(fd);
-        if (!written)
-            busConfig.clear();
-    }
-    const std::string bus =
-        busConfig.empty() ? std::string()
-                          : startAndRead({"dbus-daemon", "--config-file=" + busConfig, "--nofork", "--nopidfile",
-                                          "--print-address={fd}"},
-                                         busPid, true);
+    const std::string bus = startBus();
     if (bus.empty()) {
         stop();
         *error = QStringLiteral("dbus-daemon could not be started (is the dbus-daemon package installed?)");
