@@ -13,9 +13,11 @@
 #include <QFile>
 #include <QSettings>
 
+#include <atomic>
 #include <csignal>
 #include <cstdio>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -77,6 +79,8 @@ class InstanceTest : public QObject {
         }
         if (later.exitCode() != 0)
             qWarning("the later start ended with exit code %d", later.exitCode());
+        // The line was taken before the start ended; the player's event loop hands it on.
+        QCoreApplication::sendPostedEvents();
         return later.exitCode() == 0;
     }
 
@@ -252,6 +256,35 @@ private slots:
         QVERIFY2(stored.endsWith(first + "\r\n" + second + "\r\n"), stored.constData());
         if (!compact)
             QCOMPARE(stored, "/m/previous.wav\r\n" + first + "\r\n" + second + "\r\n");
+    }
+
+    // What a start hands over may yield to events while it is taken: the loading window shows its status,
+    // a message box waits for its OK. The start, answered at once, ends its connection meanwhile. The
+    // player takes each line whole and goes on to take the next start's.
+    void handlingThatYieldsOutlivesTheStart()
+    {
+        freshEnv();
+        const QString key = QStringLiteral("yielding");
+        QByteArrayList taken;
+        const auto yielding = [&taken](const QByteArray& line) {
+            taken << line;
+            QElapsedTimer clock;
+            clock.start();
+            while (clock.elapsed() < 300)
+                QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        };
+        QCOMPARE(SingleInstance::claim(key, {}, yielding), SingleInstance::Outcome::Alone);
+        const QByteArrayList lines{"/C", "/m/a.wav", "/J"};
+        for (const QByteArray& line : lines) {
+            std::atomic<int> outcome{-1};
+            std::thread start([&] { outcome = int(SingleInstance::claim(key, line, {})); });
+            const bool ended = waitFor([&] { return outcome >= 0; }, 15000);
+            start.join();
+            QVERIFY(ended);
+            QCOMPARE(SingleInstance::Outcome(outcome.load()), SingleInstance::Outcome::HandedOver);
+            QVERIFY(waitFor([&] { return taken.size() == lines.indexOf(line) + 1; }));
+        }
+        QCOMPARE(taken, lines);
     }
 
     // A player killed outright leaves its socket behind: the next start is the player all the same, and

@@ -141,8 +141,12 @@ void serve(QLocalSocket* peer, const std::function<void(const QByteArray&)>& rec
         // the start must not wait on it.
         peer->write(&kTaken, 1);
         peer->flush();
+        // Passed on from the event loop, not from inside this socket's signal: what the message sets
+        // going may yield to events, and the start, answered, ends the connection meanwhile, which
+        // deletes this socket under its own signal.
         if (received)
-            received(message);
+            QMetaObject::invokeMethod(
+                QCoreApplication::instance(), [received, message] { received(message); }, Qt::QueuedConnection);
     });
 }
 
