@@ -1,6 +1,7 @@
 #include "platform/media/mpvengine.h"
 
 #include "platform/cdiolock.h"
+#include "platform/keptvariables.h"
 #include "platform/media/mediaaddress.h"
 #include "platform/textfile.h"
 
@@ -13,7 +14,6 @@
 #include <langinfo.h>
 #include <optional>
 #include <utility>
-#include <vector>
 #include <thread>
 #include <mpv/client.h>
 #include <xcb/xcb.h>
@@ -91,33 +91,12 @@ mpv_handle* newHandle(bool nullVideo, bool nullAudio)
     return h;
 }
 
-// The locale variables of the environment that the start named for itself, as they were before.
-struct NamedVariable {
-    const char* name;
-    std::optional<QByteArray> value;
-};
-
-std::vector<NamedVariable>& namedVariables()
+// The locale variables of the environment as they were before the start named them for itself; put
+// back once mpv has read them.
+std::optional<KeptVariables>& namedLocale()
 {
-    static std::vector<NamedVariable> v;
-    return v;
-}
-
-void nameVariable(const char* name, const QByteArray& value)
-{
-    namedVariables().push_back(
-        {name, qEnvironmentVariableIsSet(name) ? std::optional<QByteArray>(qgetenv(name)) : std::nullopt});
-    qputenv(name, value);
-}
-
-void restoreVariables()
-{
-    for (const NamedVariable& v : std::exchange(namedVariables(), {})) {
-        if (v.value)
-            qputenv(v.name, *v.value);
-        else
-            qunsetenv(v.name);
-    }
+    static std::optional<KeptVariables> kept;
+    return kept;
 }
 
 bool isUtf8(const char* codeset)
@@ -135,7 +114,8 @@ bool settleLocale()
 {
     if (!qEnvironmentVariableIsEmpty("LC_ALL"))
         return false;
-    nameVariable("LC_NUMERIC", "C");
+    namedLocale().emplace(QList<QByteArray>{"LC_NUMERIC", "LC_CTYPE"});
+    qputenv("LC_NUMERIC", "C");
     std::setlocale(LC_ALL, "");
     if (!isUtf8(nl_langinfo(CODESET))) {
         // As Qt does it: the character type's own locale in UTF-8, else C's.
@@ -147,11 +127,11 @@ bool settleLocale()
             if ((chosen = std::setlocale(LC_CTYPE, name.constData())))
                 break;
         if (!chosen) {
-            restoreVariables();
+            namedLocale().reset();
             std::setlocale(LC_ALL, "C");
             return false;
         }
-        nameVariable("LC_CTYPE", chosen);
+        qputenv("LC_CTYPE", chosen);
     }
     return true;
 }
@@ -261,7 +241,7 @@ void MpvEngine::applicationMade()
 {
     EarlyEngine::applicationMade();
     // mpv has read the environment by now.
-    restoreVariables();
+    namedLocale().reset();
     std::setlocale(LC_NUMERIC, "C");
     EarlyEngine::start();
 }

@@ -126,18 +126,6 @@ int timeScale()
     return scale;
 }
 
-KeptVariables::KeptVariables(const QList<QByteArray>& names) : names_(names)
-{
-    for (const QByteArray& name : names_)
-        values_.append(qEnvironmentVariableIsSet(name) ? std::optional(qgetenv(name)) : std::nullopt);
-}
-
-KeptVariables::~KeptVariables()
-{
-    for (int i = 0; i < names_.size(); ++i)
-        values_[i] ? qputenv(names_[i], *values_[i]) : qunsetenv(names_[i]);
-}
-
 bool waitFor(const std::function<bool()>& cond, int ms)
 {
     QElapsedTimer t;

@@ -1,6 +1,8 @@
 #pragma once
 // Per-test surroundings: a temporary program folder, config folder and data folder, so that every test
 // works on real files that nobody else sees.
+#include "platform/keptvariables.h"
+
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -30,19 +32,6 @@ public:
 
 private:
     QTemporaryDir dir_;
-};
-
-// Environment variables as they stand when it is made, put back when it ends (unset where they were).
-class KeptVariables {
-public:
-    explicit KeptVariables(const QList<QByteArray>& names);
-    ~KeptVariables();
-    KeptVariables(const KeptVariables&) = delete;
-    KeptVariables& operator=(const KeptVariables&) = delete;
-
-private:
-    QList<QByteArray> names_;
-    QList<std::optional<QByteArray>> values_;
 };
 
 // A RIFF/WAVE file of silence: mono, 16-bit, `rate` samples a second, `seconds` long.
